@@ -1,0 +1,2 @@
+// Placeholder until the runtime lands.
+#include "platform/com/unknown.h"
