@@ -20,6 +20,30 @@ using BSTR = OLECHAR*;
 using LPCOLESTR = const OLECHAR*;
 using SCODE = HRESULT;
 using DATE = double;
+using FLOAT = float;
+using DOUBLE = double;
+using CHAR = std::int8_t; // the 1-byte signed integer of VT_I1
+using INT = std::int32_t;
+using UINT = std::uint32_t;
+using BOOL = std::int32_t;
+using VARTYPE = std::uint16_t;
+using LPOLESTR = OLECHAR*;
+
+#ifndef TRUE
+constexpr BOOL TRUE = 1;
+#endif
+#ifndef FALSE
+constexpr BOOL FALSE = 0;
+#endif
+
+// Currency: a 64-bit integer scaled by 10000 (four decimal places).
+struct CY {
+    LONGLONG int64;
+};
+
+// Marks the runtime's own functions as exported even when the including library builds with
+// hidden visibility.
+#define CVK_COM_API __attribute__((visibility("default")))
 
 constexpr VARIANT_BOOL VARIANT_TRUE = -1;
 constexpr VARIANT_BOOL VARIANT_FALSE = 0;
@@ -46,11 +70,15 @@ constexpr HRESULT E_INVALIDARG = MakeStatus(0x80070057);
 constexpr HRESULT CLASS_E_NOAGGREGATION = MakeStatus(0x80040110);
 constexpr HRESULT CLASS_E_CLASSNOTAVAILABLE = MakeStatus(0x80040111);
 constexpr HRESULT REGDB_E_CLASSNOTREG = MakeStatus(0x80040154);
+constexpr HRESULT REGDB_E_READREGDB = MakeStatus(0x80040150);
 constexpr HRESULT REGDB_E_WRITEREGDB = MakeStatus(0x80040151);
+constexpr HRESULT REGDB_E_KEYMISSING = MakeStatus(0x80040152);
+constexpr HRESULT REGDB_E_INVALIDVALUE = MakeStatus(0x80040153);
 constexpr HRESULT CO_E_CLASSSTRING = MakeStatus(0x800401F3);
 constexpr HRESULT CO_E_NOTINITIALIZED = MakeStatus(0x800401F0);
 constexpr HRESULT CO_E_DLLNOTFOUND = MakeStatus(0x8004018B);
 constexpr HRESULT CO_E_ERRORINDLL = MakeStatus(0x800401F9);
+constexpr HRESULT SELFREG_E_TYPELIB = MakeStatus(0x80040200);
 constexpr HRESULT SELFREG_E_CLASS = MakeStatus(0x80040201);
 
 // Variant conversions.
