@@ -1,14 +1,76 @@
-// cvkgen: placeholder entry point until the tool lands.
+// cvkgen: writes a BIOS map file from a board description.
 #include "engine/core/version.h"
+#include "tools/cvkgen/board.h"
 
 #include <cstdio>
-#include <cstring>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct CommandLine {
+    std::string board;
+    std::string mapFile;
+    std::optional<std::string> flashImage; // --bio OUT.bio, produced once its format exists
+};
+
+constexpr const char* kUsage = "usage: cvkgen BOARD.json OUT.cvk\n"
+                               "       cvkgen --version\n";
+
+bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& line, std::string& error) {
+    std::vector<std::string> positional;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--bio") {
+            if (i + 1 >= args.size()) {
+                error = "--bio needs a file name";
+                return false;
+            }
+            line.flashImage = args[++i];
+        } else if (args[i].size() > 1 && args[i][0] == '-') {
+            error = "unknown option " + args[i];
+            return false;
+        } else {
+            positional.push_back(args[i]);
+        }
+    }
+    if (positional.size() != 2) {
+        error = "expected a board description and an output file";
+        return false;
+    }
+    line.board = positional[0];
+    line.mapFile = positional[1];
+    return true;
+}
+
+// Each output the command line asks for is produced from the one parsed board.
+void WriteOutputs(const CommandLine& line) {
+    const cvkgen::Board board = cvkgen::LoadBoard(line.board);
+    if (line.flashImage)
+        throw cvkgen::BoardError("--bio: flash images are not supported by this version");
+    const auto bytes = cvkgen::WriteMapFile(cvkgen::BuildMapFile(board));
+    cvkgen::SaveFileAtomically(line.mapFile, bytes);
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
-    if (argc > 1 && std::strcmp(argv[1], "--version") == 0) {
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.size() == 1 && args[0] == "--version") {
         std::printf("cvkgen %s\n", cvk::EngineVersionText().c_str());
         return 0;
     }
-    std::fprintf(stderr, "usage: cvkgen --version\n");
-    return 2;
+    CommandLine line;
+    std::string error;
+    if (!ParseCommandLine(args, line, error)) {
+        std::fprintf(stderr, "cvkgen: %s\n%s", error.c_str(), kUsage);
+        return 2;
+    }
+    try {
+        WriteOutputs(line);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "cvkgen: %s\n", e.what());
+        return 1;
+    }
+    return 0;
 }
