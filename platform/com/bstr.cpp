@@ -132,6 +132,12 @@ Bstr Bstr::FromUtf8(std::string_view text) {
     return Bstr(text::Utf8ToUtf16(text));
 }
 
+Bstr Bstr::CopyOf(BSTR text) {
+    Bstr copy;
+    copy.s_ = DuplicateOrThrow(text);
+    return copy;
+}
+
 Bstr Bstr::Attach(BSTR text) {
     Bstr b;
     b.s_ = text;

@@ -33,6 +33,8 @@ public:
     static Bstr FromUtf8(std::string_view text);
     // Takes over an owned BSTR.
     static Bstr Attach(BSTR text);
+    // An exact copy of a BSTR argument: its whole length, embedded NULs included; null stays null.
+    static Bstr CopyOf(BSTR text);
 
     Bstr(const Bstr& other);
     Bstr(Bstr&& other) noexcept;
