@@ -4,7 +4,7 @@
 #include "platform/storage/compound_format.h"
 #include "platform/storage/compound_reader.h"
 #include "platform/storage/compound_writer.h"
-#include "platform/storage/ref_counted.h"
+#include "platform/storage/storage_module.h"
 #include "platform/storage/storage_internal.h"
 
 #include <limits>
@@ -90,7 +90,7 @@ HRESULT MoveTo(std::uint64_t position, std::uint64_t size, LONGLONG move, DWORD 
     return S_OK;
 }
 
-class ReadStream final : public RefCounted<IStream> {
+class ReadStream final : public StorageObject<IStream> {
 public:
     ReadStream(std::shared_ptr<const CompoundFileReader> reader, const RootStream* stream)
         : reader_(std::move(reader)), stream_(stream) {}
@@ -133,16 +133,10 @@ private:
     std::uint64_t position_ = 0;
 };
 
-class ReadStorage final : public RefCounted<IStorage>, public IRootStreamNames {
+class ReadStorage final : public StorageObject<IStorage, IRootStreamNames> {
 public:
     explicit ReadStorage(std::shared_ptr<const CompoundFileReader> reader)
         : reader_(std::move(reader)) {}
-
-    HRESULT QueryInterface(REFIID riid, void** object) override {
-        return RefCounted::QueryInterface(riid, object);
-    }
-    ULONG AddRef() override { return RefCounted::AddRef(); }
-    ULONG Release() override { return RefCounted::Release(); }
 
     HRESULT CreateStream(LPCOLESTR, DWORD, IStream** out) override {
         if (out)
@@ -164,8 +158,7 @@ public:
         const RootStream* stream = reader_->FindRootStream(view);
         if (!stream)
             return STG_E_FILENOTFOUND;
-        *out = new (std::nothrow) ReadStream(reader_, stream);
-        return *out ? S_OK : E_OUTOFMEMORY;
+        return cvk::CreateObject<ReadStream>(out, reader_, stream);
     }
     HRESULT Commit(DWORD) override { return S_OK; }
 
@@ -176,20 +169,11 @@ public:
         return names;
     }
 
-protected:
-    HRESULT QueryExtraInterface(REFIID riid, void** object) override {
-        if (riid != IRootStreamNames::iid)
-            return E_NOINTERFACE;
-        *object = static_cast<IRootStreamNames*>(this);
-        AddRef();
-        return S_OK;
-    }
-
 private:
     std::shared_ptr<const CompoundFileReader> reader_;
 };
 
-class WriteStream final : public RefCounted<IStream> {
+class WriteStream final : public StorageObject<IStream> {
 public:
     WriteStream(std::shared_ptr<CompoundFileWriter> writer, std::size_t index)
         : writer_(std::move(writer)), index_(index) {}
@@ -244,16 +228,10 @@ private:
     std::uint64_t position_ = 0;
 };
 
-class WriteStorage final : public RefCounted<IStorage>, public IRootStreamNames {
+class WriteStorage final : public StorageObject<IStorage, IRootStreamNames> {
 public:
     explicit WriteStorage(std::shared_ptr<CompoundFileWriter> writer)
         : writer_(std::move(writer)) {}
-
-    HRESULT QueryInterface(REFIID riid, void** object) override {
-        return RefCounted::QueryInterface(riid, object);
-    }
-    ULONG AddRef() override { return RefCounted::AddRef(); }
-    ULONG Release() override { return RefCounted::Release(); }
 
     HRESULT CreateStream(LPCOLESTR name, DWORD mode, IStream** out) override {
         if (!out)
@@ -273,8 +251,7 @@ public:
         hr = Guarded([&] { return writer_->CreateStream(view, &index); });
         if (FAILED(hr))
             return hr;
-        *out = new (std::nothrow) WriteStream(writer_, index);
-        return *out ? S_OK : E_OUTOFMEMORY;
+        return cvk::CreateObject<WriteStream>(out, writer_, index);
     }
     HRESULT OpenStream(LPCOLESTR name, DWORD mode, IStream** out) override {
         if (!out)
@@ -289,23 +266,13 @@ public:
         std::ptrdiff_t index = writer_->Find(view);
         if (index < 0)
             return STG_E_FILENOTFOUND;
-        *out = new (std::nothrow) WriteStream(writer_, static_cast<std::size_t>(index));
-        return *out ? S_OK : E_OUTOFMEMORY;
+        return cvk::CreateObject<WriteStream>(out, writer_, static_cast<std::size_t>(index));
     }
     HRESULT Commit(DWORD) override {
         return Guarded([&] { return writer_->Commit(); });
     }
 
     std::vector<std::u16string> Names() const override { return writer_->Names(); }
-
-protected:
-    HRESULT QueryExtraInterface(REFIID riid, void** object) override {
-        if (riid != IRootStreamNames::iid)
-            return E_NOINTERFACE;
-        *object = static_cast<IRootStreamNames*>(this);
-        AddRef();
-        return S_OK;
-    }
 
 private:
     std::shared_ptr<CompoundFileWriter> writer_;
@@ -316,8 +283,8 @@ HRESULT OpenReader(std::unique_ptr<ByteSource> source, IStorage** out, std::stri
     HRESULT hr = CompoundFileReader::Open(std::move(source), &reader, diagnostic);
     if (FAILED(hr))
         return hr;
-    *out = new ReadStorage(std::shared_ptr<const CompoundFileReader>(std::move(reader)));
-    return S_OK;
+    return cvk::CreateObject<ReadStorage>(
+        out, std::shared_ptr<const CompoundFileReader>(std::move(reader)));
 }
 
 bool Exists(const char* path) {
@@ -343,8 +310,7 @@ HRESULT CreateCompoundStorage(const char* utf8Path, DWORD mode, unsigned sectorS
         HRESULT hr = writer->Open(utf8Path, sectorShift);
         if (FAILED(hr))
             return hr;
-        *out = new WriteStorage(std::move(writer));
-        return S_OK;
+        return cvk::CreateObject<WriteStorage>(out, std::move(writer));
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     }

@@ -2,7 +2,7 @@
 #include "platform/storage/memory_stream.h"
 
 #include "platform/storage/compound_file.h"
-#include "platform/storage/ref_counted.h"
+#include "platform/storage/storage_module.h"
 
 #include <algorithm>
 #include <cstring>
@@ -25,15 +25,9 @@ protected:
 // Keeps a stream's size addressable by both the 32-bit read counts and std::string.
 constexpr std::uint64_t kMaxSize = std::numeric_limits<std::ptrdiff_t>::max() / 2;
 
-class MemoryStream final : public RefCounted<IStream>, public IMemoryStreamBytes {
+class MemoryStream final : public StorageObject<IStream, IMemoryStreamBytes> {
 public:
     explicit MemoryStream(std::string bytes) : bytes_(std::move(bytes)) {}
-
-    HRESULT QueryInterface(REFIID riid, void** object) override {
-        return RefCounted::QueryInterface(riid, object);
-    }
-    ULONG AddRef() override { return RefCounted::AddRef(); }
-    ULONG Release() override { return RefCounted::Release(); }
 
     HRESULT Read(void* buffer, ULONG size, ULONG* read) override {
         if (read)
@@ -103,15 +97,6 @@ public:
 
     const std::string& Bytes() const override { return bytes_; }
 
-protected:
-    HRESULT QueryExtraInterface(REFIID riid, void** object) override {
-        if (riid != IMemoryStreamBytes::iid)
-            return E_NOINTERFACE;
-        *object = static_cast<IMemoryStreamBytes*>(this);
-        AddRef();
-        return S_OK;
-    }
-
 private:
     std::string bytes_;
     std::uint64_t position_ = 0;
@@ -129,11 +114,10 @@ HRESULT CreateMemoryStreamOn(std::string_view bytes, IStream** out) {
         return E_POINTER;
     *out = nullptr;
     try {
-        *out = new cvk::storage::detail::MemoryStream(std::string(bytes));
+        return cvk::CreateObject<cvk::storage::detail::MemoryStream>(out, std::string(bytes));
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     }
-    return S_OK;
 }
 
 HRESULT GetMemoryStreamBytes(IStream* stream, std::string* out) {
