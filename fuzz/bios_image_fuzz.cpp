@@ -1,4 +1,5 @@
 // libFuzzer target: BiosImage parsing of arbitrary map-file bytes and lookups on the result.
+#include "engine/cmos/cmos.h"
 #include "engine/core/bios_image.h"
 
 #include <cstddef>
@@ -28,5 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     for (std::uint32_t id : {0u, 1u, 0x7FFFu, 0xFFFEu})
         strings->Lookup(static_cast<std::uint16_t>(id), text);
+    // The whole CMOS tree, as a new workspace builds it.
+    auto cmos = cvk::MakeObject<cvk::Cmos>();
+    (void)cmos->BuildFromBiosImage(image);
     return 0;
 }

@@ -408,10 +408,13 @@ FileString BiosStringTable::ApplyDisplayRules(FileString bytes) {
         bytes.replace(quarter, FileString::npos, ".25");
     if (bytes.find("IDE Master") == FileString::npos && bytes.find("IDE Slave") == FileString::npos)
         return bytes;
-    const std::size_t colon = bytes.find(" :");
-    if (colon == FileString::npos)
-        return bytes;
-    bytes.erase(colon + 1);
+    // Cut at the first ":" with a space anywhere before it; trailing spaces go either way.
+    const std::size_t space = bytes.find(' ');
+    if (space != FileString::npos) {
+        const std::size_t colon = bytes.find(':', space);
+        if (colon != FileString::npos)
+            bytes.erase(colon);
+    }
     while (!bytes.empty() && bytes.back() == ' ')
         bytes.pop_back();
     return bytes;

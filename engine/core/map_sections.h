@@ -295,7 +295,8 @@ public:
     HRESULT Lookup(std::uint16_t id, std::u16string& text) const;
 
     // 0xAB stands for ".5" and 0xAC for ".25" (whatever follows either is dropped), and an
-    // "IDE Master"/"IDE Slave" prompt loses its " :" tail and the blanks before it.
+    // "IDE Master"/"IDE Slave" prompt is cut at the first ":" that has a space somewhere before
+    // it and loses its trailing blanks.
     static FileString ApplyDisplayRules(FileString bytes);
 
 private:

@@ -106,9 +106,17 @@ HRESULT Server::SaveWorkspace(IWorkspace* workspace, BSTR fileName) {
         ComPtr<IStream> stream;
         CVK_RETURN_IF_FAILED(storage->CreateStream(
             kStreamName, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, stream.put()));
-        CVK_RETURN_IF_FAILED(current_->Save(stream.get(), TRUE));
-        CVK_RETURN_IF_FAILED(stream->Commit(STGC_DEFAULT));
-        return storage->Commit(STGC_DEFAULT);
+        VARIANT_BOOL changed = VARIANT_TRUE;
+        CVK_RETURN_IF_FAILED(current_->get_RequiresSave(&changed));
+        HRESULT hr = current_->Save(stream.get(), TRUE);
+        if (SUCCEEDED(hr))
+            hr = stream->Commit(STGC_DEFAULT);
+        if (SUCCEEDED(hr))
+            hr = storage->Commit(STGC_DEFAULT);
+        // Saving cleared the flags; a file that was not written leaves the edits unsaved.
+        if (FAILED(hr) && changed)
+            current_->MarkChanged();
+        return hr;
     });
 }
 

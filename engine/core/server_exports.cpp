@@ -3,6 +3,7 @@
 #include "engine/core/server.h"
 #include "engine/core/workspace.h"
 #include "engine/modules/flex.h"
+#include "engine/output/report.h"
 #include "engine/smbios/smbios_list.h"
 #include "engine/thermal/co_therm.h"
 #include "platform/com/classfactory.h"
@@ -31,9 +32,27 @@ const std::vector<ClassEntry>& ObjectTable() {
         {CLSID_Server, "Server", "Apartment", true},
         {CLSID_Workspace, "Workspace", "Apartment", true},
         {CLSID_Cmos, "Cmos", "Apartment", true},
+        {CLSID_GroupNode, "GroupNode", "Apartment", true},
+        {CLSID_SettingNode, "SettingNode", "Apartment", true},
+        {CLSID_ChoiceNode, "ChoiceNode", "Apartment", true},
+        {CLSID_GroupList, "GroupList", "Apartment", true},
+        {CLSID_SettingList, "SettingList", "Apartment", true},
+        {CLSID_ChoiceList, "ChoiceList", "Apartment", true},
         {CLSID_SmbiosList, "SmbiosList", "Apartment", true},
+        {CLSID_SmbiosNode, "SmbiosNode", "Apartment", true},
         {CLSID_CoTherm, "CoTherm", "Apartment", true},
+        {CLSID_CoThermGroup, "CoThermGroup", "Apartment", true},
+        {CLSID_CoThermSetting, "CoThermSetting", "Apartment", true},
+        {CLSID_CoThermChoice, "CoThermChoice", "Apartment", true},
+        {CLSID_CoThermGroupList, "CoThermGroupList", "Apartment", true},
+        {CLSID_CoThermSettingList, "CoThermSettingList", "Apartment", true},
+        {CLSID_CoThermChoiceList, "CoThermChoiceList", "Apartment", true},
         {CLSID_Flex, "Flex", "Apartment", true},
+        {CLSID_FlexModuleList, "FlexModuleList", "Apartment", true},
+        {CLSID_FlexModule, "FlexModule", "Apartment", true},
+        {CLSID_FlexDependencyList, "FlexDependencyList", "Apartment", true},
+        {CLSID_FlexLogoModule, "FlexLogoModule", "Apartment", true},
+        {CLSID_Report, "Report", "both", false},
     };
     return table;
 }
@@ -67,7 +86,12 @@ std::string ThisLibrary() { return ModulePath(reinterpret_cast<const void*>(&Obj
 } // namespace
 
 CVK_EXPORT HRESULT DllGetClassObject(REFCLSID clsid, REFIID riid, void** object) {
-    return GetClassObject<ServerModule, Server, Workspace, Cmos, SmbiosList, CoTherm, Flex>(
+    return GetClassObject<ServerModule, Server, Workspace, Cmos, GroupNode, SettingNode, ChoiceNode,
+                          GroupList, SettingList, ChoiceList, SmbiosList, SmbiosNode, CoTherm,
+                          CoThermGroup, CoThermSetting, CoThermChoice, CoThermGroupList,
+                          CoThermSettingList, CoThermChoiceList, Flex,
+                          FlexModuleList, FlexModule, FlexDependencyList, FlexLogoModule,
+                          Report>(
         clsid, riid, object);
 }
 

@@ -5,6 +5,9 @@
 #include "engine/core/bios_image.h"
 #include "engine/core/module_engine.h"
 #include "engine/include/engine_status.h"
+#include "engine/output/batch_files.h"
+#include "engine/output/ini_writer.h"
+#include "engine/output/report.h"
 #include "platform/com/errorinfo.h"
 #include "platform/text/codepage.h"
 
@@ -218,21 +221,19 @@ HRESULT Workspace::UpdateMapFile(const Bstr& mapFile) {
                           build->MaxNumLockSettings() < cmos_->CurNumLockSettings()))
             return E_LIMITS_EXCEEDED;
 
-        ComPtr<Cmos> previous = std::exchange(cmos_, cmos);
+        // All or nothing: the new tree, the carried-over answers and the new module object are
+        // made aside, and the workspace takes them only when every step has succeeded.
+        CVK_RETURN_IF_FAILED(cmos->BuildFromBiosImage(image));
+        if (keepEdits)
+            CVK_RETURN_IF_FAILED(cmos->MigrateFrom(*cmos_));
+        auto flex = MakeObject<Flex>();
+        CVK_RETURN_IF_FAILED(flex->Initialize(FlashImagePathOf(mapFile.view())));
+
+        cmos_ = cmos;
         mapFile_ = mapFile;
         buildDate_ = Bstr(build->BuildDate());
         version_ = Bstr(build->BiosVersion());
         biosId_ = Bstr(build->BiosId());
-        CVK_RETURN_IF_FAILED(cmos_->BuildFromBiosImage(image));
-        if (keepEdits)
-            CVK_RETURN_IF_FAILED(cmos_->MigrateFrom(*previous));
-
-        auto flex = MakeObject<Flex>();
-        const HRESULT hr = flex->Initialize(FlashImagePathOf(mapFile_.view()));
-        if (FAILED(hr)) {
-            valid_ = false;
-            return hr;
-        }
         flex_ = flex;
         requiresSave_ = true;
         return S_OK;
@@ -254,8 +255,32 @@ HRESULT Workspace::DumpIni(BSTR fileName, LONG subsysMask, LONG) {
     if (!valid_)
         return E_FAIL;
     CVK_RETURN_IF_FAILED(CheckOutputMask(subsysMask));
-    (void)fileName;
-    return E_NOTIMPL; // the INI writer comes with the output subsystem
+    return Boundary(kWorkspaceErrorSource, [&]() -> HRESULT {
+        // The document is built in memory and written by Save alone, through a temporary file:
+        // a failure on the way leaves an earlier file exactly as it was.
+        IniWriter ini;
+        int status = 0;
+        if (!ini.Open(text::Utf16ToUtf8(Bstr(fileName).view()), status))
+            return E_FAIL;
+        iniFile_ = Bstr::CopyOf(fileName);
+        if (!ini.SetString("System", "INIVersion", "2.1", status))
+            return E_FAIL;
+        if (subsysMask & SUBSYS_CMOS) {
+            const std::string biosId = text::EncodeWindows1252(biosId_.view());
+            if (!ini.SetString("ReferenceSystem", "ReferenceID", biosId, status) ||
+                !ini.SetInt("ReferenceSystem", "ReferenceChecksum", IniChecksum(biosId), status))
+                return E_FAIL;
+            CVK_RETURN_IF_FAILED(cmos_->WriteIni(ini));
+        }
+        if (subsysMask & SUBSYS_ENVCTL)
+            CVK_RETURN_IF_FAILED(therm_->WriteIni(ini));
+        if (subsysMask & SUBSYS_SMBIOS)
+            CVK_RETURN_IF_FAILED(smbios_->WriteIni(ini));
+        const LONG withContent = SUBSYS_CMOS | SUBSYS_ENVCTL | SUBSYS_SMBIOS;
+        if ((subsysMask & SUBSYS_FLEX) && !(subsysMask & withContent))
+            return E_FAIL; // the modules have no INI content of their own
+        return ini.Save(std::string(), status) ? S_OK : E_FAIL;
+    });
 }
 
 HRESULT Workspace::DumpIniToFloppy(BSTR dir, BSTR baseFileName, LONG subsysMask) {
@@ -267,31 +292,62 @@ HRESULT Workspace::DumpIniToFloppy(BSTR dir, BSTR baseFileName, LONG subsysMask)
     });
 }
 
-HRESULT Workspace::DumpBatchToFloppy(BSTR dir, BSTR baseFileName, BSTR, BSTR, LONG subsysMask,
-                                     LONG) {
+HRESULT Workspace::DumpBatchToFloppy(BSTR dir, BSTR baseFileName, BSTR biosName,
+                                     BSTR langPackName, LONG subsysMask, LONG commandMask) {
     CVK_RETURN_IF_FAILED(CheckOutputMask(subsysMask));
     CVK_RETURN_IF_FAILED(CheckFloppyTarget(dir, baseFileName));
-    return E_NOTIMPL; // the batch writer comes with the output subsystem
+    return Boundary(kWorkspaceErrorSource, [&] {
+        BatchOptions options;
+        options.baseName = Bstr(baseFileName).view();
+        options.biosName = Bstr(biosName).view();
+        options.langPackName = Bstr(langPackName).view();
+        options.subsysMask = subsysMask;
+        options.commandMask = commandMask;
+        return WriteBatchFile(text::Utf16ToUtf8(Bstr(dir).view()), options);
+    });
 }
 
 HRESULT Workspace::ModifyAutoexecBatFile(BSTR dir) {
     if (!FolderExists(dir))
         return E_FAIL;
-    return E_NOTIMPL; // the batch writer comes with the output subsystem
+    return Boundary(kWorkspaceErrorSource, [&] {
+        return AddBatchCallToAutoexec(text::Utf16ToUtf8(Bstr(dir).view()));
+    });
 }
 
 HRESULT Workspace::get_LangPackName(BSTR* name) {
     if (!name)
         return E_POINTER;
     *name = nullptr;
-    return E_NOTIMPL; // the CMOS tree names the language pack
+    if (!cmos_)
+        return E_FAIL;
+    return Boundary(kWorkspaceErrorSource, [&]() -> HRESULT {
+        std::u16string pack;
+        CVK_RETURN_IF_FAILED(cmos_->LanguagePackName(&pack));
+        return Bstr(pack).CopyTo(name);
+    });
 }
 
 HRESULT Workspace::get_Report(IReport** report) {
     if (!report)
         return E_POINTER;
     *report = nullptr;
-    return E_NOTIMPL; // the report comes with the output subsystem
+    return Boundary(kWorkspaceErrorSource, [&]() -> HRESULT {
+        ReportSources sources;
+        sources.cmos = cmos_;
+        sources.smbios = smbios_;
+        sources.therm = therm_;
+        sources.flex = flex_;
+        sources.biosVersion = version_;
+        sources.buildDate = buildDate_;
+        sources.mapFile = mapFile_;
+        sources.biosId = biosId_;
+        sources.iniFile = iniFile_;
+        auto made = MakeObject<Report>();
+        made->SetSources(std::move(sources));
+        *report = made.detach();
+        return S_OK;
+    });
 }
 
 } // namespace cvk

@@ -50,6 +50,8 @@ public:
     // Used by the server.
     HRESULT ChangeSubsystems(LONG mask);
     HRESULT UpdateMapFile(const Bstr& mapFile);
+    // After a save that did not reach the file: the edits are still unsaved.
+    void MarkChanged() { requiresSave_ = true; }
 
 private:
     template <class T, class I> HRESULT Guarded(LONG bit, const ComPtr<T>& object, I** out);

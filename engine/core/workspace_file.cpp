@@ -33,6 +33,15 @@ bool SignatureMatches(const std::uint16_t (&units)[6]) {
     return false;
 }
 
+// Format versions have one decimal (1.2, 1.3). A stored value that is not such a number (1.25)
+// or lies above the version this engine writes is a file no writer of this format produced.
+bool VersionSupported(float version) {
+    if (!(version > 0.0f && version <= kFileVersion))
+        return false;
+    const double tenths = std::nearbyint(static_cast<double>(version) * 10.0);
+    return static_cast<float>(tenths / 10.0) == version;
+}
+
 } // namespace
 
 HRESULT Workspace::SaveStrings(IStream* stream) {
@@ -47,7 +56,8 @@ HRESULT Workspace::Save(IStream* stream, BOOL clearDirty) {
         return E_POINTER;
     if (!cmos_ || !smbios_ || !therm_ || !flex_)
         return E_UNEXPECTED;
-    return Boundary(kWorkspaceErrorSource, [&]() -> HRESULT {
+    const bool wasChanged = requiresSave_;
+    const HRESULT hr = Boundary(kWorkspaceErrorSource, [&]() -> HRESULT {
         RecordWriter out(stream);
         CVK_RETURN_IF_FAILED(WriteSignature(out));
         CVK_RETURN_IF_FAILED(out.Float(kFileVersion));
@@ -63,6 +73,11 @@ HRESULT Workspace::Save(IStream* stream, BOOL clearDirty) {
             CVK_RETURN_IF_FAILED(part->Save(stream, clearDirty));
         return S_OK;
     });
+    // A save that did not complete has not saved anything: the workspace stays changed, so that
+    // the client still asks before the user's edits are dropped.
+    if (FAILED(hr) && wasChanged)
+        requiresSave_ = true;
+    return hr;
 }
 
 HRESULT Workspace::LoadStrings(IStream* stream) {
@@ -103,7 +118,7 @@ HRESULT Workspace::Load(IStream* stream) {
                                u"Halvex(R) Corvane file signature not found", E_ACCESSDENIED);
         float version = 0;
         CVK_RETURN_IF_FAILED(in.Float(&version));
-        if (std::isnan(version) || version > kFileVersion)
+        if (!VersionSupported(version))
             return ReportError(kWorkspaceErrorSource, u"Workspace file version is not supported",
                                E_ACCESSDENIED);
 

@@ -1,14 +1,61 @@
-// The module object: binds the workspace to one module engine for the workspace's life.
+// The module object: binds the workspace to one module engine for the workspace's life and adds
+// the space arithmetic, the badge selection rule and the default-restoring rule.
 #include "engine/modules/flex.h"
 
 #include "engine/core/module_engine.h"
 #include "platform/com/errorinfo.h"
 
+#include <algorithm>
+#include <limits>
+
 namespace cvk {
+namespace {
+
+VARIANT_BOOL ToVariantBool(bool value) {
+    return value ? VARIANT_TRUE : VARIANT_FALSE;
+}
+
+LONG ClampToLong(LONGLONG value) {
+    return static_cast<LONG>(std::clamp<LONGLONG>(value, 0, std::numeric_limits<LONG>::max()));
+}
+
+bool IsType(IFlexModule* module, MODULE_TYPE wanted) {
+    MODULE_TYPE type = CVK_MOD_TYPE_NORMAL;
+    return SUCCEEDED(module->get_Type(&type)) && type == wanted;
+}
+
+LONG BadgeHandleFor(LOGO_RES_TYPE resolution) {
+    switch (resolution) {
+    case CVK_LOGO_RES_640_480:
+        return kBadgeHandle640;
+    case CVK_LOGO_RES_800_600:
+        return kBadgeHandle800;
+    default:
+        return kBadgeHandle1024;
+    }
+}
+
+} // namespace
 
 HRESULT Flex::CreateEngine() {
+    engine_ = nullptr;
+    modules_ = nullptr;
     CVK_RETURN_IF_FAILED(CreateModuleEngine(&engine_));
     return engine_->Initialize(-1);
+}
+
+HRESULT Flex::RequireEngine() const {
+    if (engine_)
+        return S_OK;
+    return ReportError(kFlexErrorSource, u"The module object has not been initialised.",
+                       E_UNEXPECTED, IFlex::iid);
+}
+
+HRESULT Flex::MakeModuleList() {
+    auto list = MakeObject<FlexModuleList>();
+    CVK_RETURN_IF_FAILED(list->Bind(engine_.get()));
+    modules_ = list;
+    return S_OK;
 }
 
 HRESULT Flex::Initialize(const std::u16string& flashImagePath, LONG flashPartSize) {
@@ -20,11 +67,10 @@ HRESULT Flex::Initialize(const std::u16string& flashImagePath, LONG flashPartSiz
         if (loaded) {
             CVK_RETURN_IF_FAILED(engine_->put_FlashPartSize(
                 flashPartSize > 0 ? flashPartSize : kDefaultFlashPartSize));
-            hasImage_ = true;
+            CVK_RETURN_IF_FAILED(MakeModuleList());
             CVK_RETURN_IF_FAILED(RestoreHalvexDefaults());
         }
     }
-    valid_ = true;
     return S_OK;
 }
 
@@ -37,9 +83,196 @@ HRESULT Flex::FlashPartSize(LONG* bytes) {
     return engine_->get_FlashPartSize(bytes);
 }
 
+HRESULT Flex::get_FlashPartSize(LONG* bytes) {
+    if (!bytes)
+        return E_POINTER;
+    *bytes = 0;
+    CVK_RETURN_IF_FAILED(RequireEngine());
+    return engine_->get_FlashPartSize(bytes);
+}
+
+HRESULT Flex::put_FlashPartSize(LONG bytes) {
+    CVK_RETURN_IF_FAILED(RequireEngine());
+    CVK_RETURN_IF_FAILED(engine_->put_FlashPartSize(bytes));
+    changed_ = true;
+    return S_OK;
+}
+
+HRESULT Flex::get_MaxOptionalModuleSpace(LONG* bytes) {
+    if (!bytes)
+        return E_POINTER;
+    *bytes = 0;
+    CVK_RETURN_IF_FAILED(RequireEngine());
+    LONG flashPart = 0;
+    LONG required = 0;
+    CVK_RETURN_IF_FAILED(engine_->get_FlashPartSize(&flashPart));
+    CVK_RETURN_IF_FAILED(engine_->get_RequiredSpace(&required));
+    *bytes = required < flashPart ? flashPart - required : 0;
+    return S_OK;
+}
+
+HRESULT Flex::get_CurrentOptionalModuleSpace(LONG* bytes) {
+    if (!bytes)
+        return E_POINTER;
+    *bytes = 0;
+    LONG max = 0;
+    CVK_RETURN_IF_FAILED(get_MaxOptionalModuleSpace(&max));
+    LONG selected = 0;
+    CVK_RETURN_IF_FAILED(get_NumOptionalModuleBytesSelected(&selected));
+    *bytes = ClampToLong(static_cast<LONGLONG>(max) - selected);
+    return S_OK;
+}
+
+HRESULT Flex::get_NumOptionalModuleBytesSelected(LONG* bytes) {
+    if (!bytes)
+        return E_POINTER;
+    *bytes = 0;
+    CVK_RETURN_IF_FAILED(RequireEngine());
+    CVK_RETURN_IF_FAILED(SelectBadge());
+    LONGLONG sum = 0;
+    CVK_RETURN_IF_FAILED(SelectedOptionalBytes(&sum));
+    *bytes = ClampToLong(sum);
+    return S_OK;
+}
+
+// Required modules are part of the engine's non-optional space already; counting them here as
+// well would take their bytes off the optional space twice.
+HRESULT Flex::SelectedOptionalBytes(LONGLONG* bytes) {
+    *bytes = 0;
+    if (!modules_)
+        return S_OK;
+    for (const ComPtr<IFlexModule>& module : modules_->Modules()) {
+        VARIANT_BOOL inUpdate = VARIANT_FALSE;
+        VARIANT_BOOL required = VARIANT_FALSE;
+        LONG size = 0;
+        CVK_RETURN_IF_FAILED(module->get_InUpdate(&inUpdate));
+        CVK_RETURN_IF_FAILED(module->get_Required(&required));
+        if (!inUpdate || required)
+            continue;
+        CVK_RETURN_IF_FAILED(module->get_Size(&size));
+        *bytes += size;
+    }
+    return S_OK;
+}
+
+HRESULT Flex::get_ValidUpdate(VARIANT_BOOL* valid) {
+    if (!valid)
+        return E_POINTER;
+    *valid = VARIANT_FALSE;
+    CVK_RETURN_IF_FAILED(RequireEngine());
+    bool isValid = false;
+    CVK_RETURN_IF_FAILED(SelectionValid(&isValid));
+    *valid = ToVariantBool(isValid);
+    return S_OK;
+}
+
+HRESULT Flex::SelectionValid(bool* valid) {
+    *valid = false;
+    CVK_RETURN_IF_FAILED(SelectBadge());
+    VARIANT_BOOL engineValid = VARIANT_FALSE;
+    CVK_RETURN_IF_FAILED(engine_->get_SelectionValid(&engineValid));
+    *valid = engineValid != 0;
+    return S_OK;
+}
+
+IFlexModule* Flex::FirstLogoModule() const {
+    if (!modules_)
+        return nullptr;
+    for (const ComPtr<IFlexModule>& module : modules_->Modules())
+        if (IsType(module.get(), CVK_MOD_TYPE_LOGO))
+            return module.get();
+    return nullptr;
+}
+
+HRESULT Flex::SelectBadge() {
+    if (!modules_)
+        return S_OK;
+    for (const ComPtr<IFlexModule>& module : modules_->Modules())
+        if (IsType(module.get(), CVK_MOD_TYPE_BADGE))
+            CVK_RETURN_IF_FAILED(module->put_InUpdate(VARIANT_FALSE));
+    IFlexModule* logo = FirstLogoModule();
+    if (!logo)
+        return S_OK;
+    VARIANT_BOOL userData = VARIANT_FALSE;
+    CVK_RETURN_IF_FAILED(logo->get_ContainsUserData(&userData));
+    if (!userData)
+        return SelectDefaultBadges();
+    ComPtr<IFlexLogoModule> logoModule;
+    CVK_RETURN_IF_FAILED(logo->QueryInterface(IFlexLogoModule::iid, logoModule.put_void()));
+    VARIANT_BOOL display = VARIANT_FALSE;
+    CVK_RETURN_IF_FAILED(logoModule->get_DisplayBadge(&display));
+    if (!display)
+        return S_OK;
+    LOGO_RES_TYPE resolution = CVK_LOGO_RES_640_480;
+    CVK_RETURN_IF_FAILED(logoModule->get_LogoResolution(&resolution));
+    // An image without the matching badge module simply shows no badge.
+    IFlexModule* badge = modules_->Find(BadgeHandleFor(resolution));
+    return badge ? badge->put_InUpdate(VARIANT_TRUE) : S_OK;
+}
+
+// Badges go back to their factory defaults, up to the first badge that is in by default.
+HRESULT Flex::SelectDefaultBadges() {
+    for (const ComPtr<IFlexModule>& module : modules_->Modules()) {
+        if (!IsType(module.get(), CVK_MOD_TYPE_BADGE))
+            continue;
+        VARIANT_BOOL isDefault = VARIANT_FALSE;
+        CVK_RETURN_IF_FAILED(module->get_Default(&isDefault));
+        CVK_RETURN_IF_FAILED(module->put_InUpdate(isDefault));
+        if (isDefault)
+            break;
+    }
+    return S_OK;
+}
+
+HRESULT Flex::get_BiosFileVersion(BSTR* version) {
+    if (!version)
+        return E_POINTER;
+    *version = nullptr;
+    CVK_RETURN_IF_FAILED(RequireEngine());
+    return engine_->get_ImageVersion(version);
+}
+
+HRESULT Flex::get_ModweaveVersionStr(BSTR* version) {
+    if (!version)
+        return E_POINTER;
+    *version = nullptr;
+    CVK_RETURN_IF_FAILED(RequireEngine());
+    return engine_->get_EngineVersion(version);
+}
+
+HRESULT Flex::get_OptionalModuleList(IFlexModuleList** list) {
+    if (!list)
+        return E_POINTER;
+    *list = modules_.get();
+    if (*list)
+        (*list)->AddRef();
+    return S_OK;
+}
+
+HRESULT Flex::CreateBiosUpdateFile(BSTR fileName) {
+    CVK_RETURN_IF_FAILED(RequireEngine());
+    bool valid = false;
+    CVK_RETURN_IF_FAILED(SelectionValid(&valid));
+    if (!valid)
+        return ReportError(kFlexErrorSource, u"The module selection is not a valid update.",
+                           E_ACCESSDENIED, IFlex::iid);
+    // The engine writes beside the target and renames, so a failure keeps any earlier file.
+    return engine_->CreateUpdateFile(fileName);
+}
+
 HRESULT Flex::RestoreHalvexDefaults() {
     if (!engine_)
         return S_OK;
+    if (IFlexModule* logo = FirstLogoModule()) {
+        VARIANT_BOOL userData = VARIANT_FALSE;
+        CVK_RETURN_IF_FAILED(logo->get_ContainsUserData(&userData));
+        if (userData) {
+            ComPtr<IFlexLogoModule> logoModule;
+            CVK_RETURN_IF_FAILED(logo->QueryInterface(IFlexLogoModule::iid, logoModule.put_void()));
+            Bstr none(u"");
+            CVK_RETURN_IF_FAILED(logoModule->SetImage(none.get(), 0, 0));
+        }
+    }
     return engine_->SelectDefaults();
 }
 
@@ -54,12 +287,12 @@ HRESULT Flex::Load(IStream* stream) {
     if (!stream)
         return E_POINTER;
     CVK_RETURN_IF_FAILED(CreateEngine());
+    changed_ = false;
     CVK_RETURN_IF_FAILED(engine_->LoadState(stream));
     LONG size = 0;
     CVK_RETURN_IF_FAILED(engine_->get_FlashPartSize(&size));
-    hasImage_ = size > 0;
-    valid_ = true;
-    changed_ = false;
+    if (size > 0)
+        CVK_RETURN_IF_FAILED(MakeModuleList());
     return S_OK;
 }
 

@@ -1,24 +1,41 @@
-// CoTherm: the fan-control settings of the board's hardware monitor.
+// CoTherm: the fan-control settings of the board's hardware monitor, as a tree of groups.
 #pragma once
 
 #include "engine/core/persistent_object.h"
 #include "engine/include/cvkserver.h"
+#include "engine/thermal/therm_nodes.h"
 
 namespace cvk {
+
+class IniFile;
+
+inline constexpr char16_t kThermSource[] = u"CvkServer.CoTherm.1";
 
 class CoTherm : public PersistentObject<CoTherm, ITherm> {
 public:
     static constexpr CLSID clsid = CLSID_CoTherm;
 
-    HRESULT RestoreHalvexDefaults();
+    // Builds the default tree; a failed build leaves no tree, which DataTree reports.
+    CoTherm();
 
-    bool Changed() const { return requiresSave_; }
+    // ITherm
+    HRESULT get_DataTree(IThermGroup** root) override;
+    HRESULT RestoreHalvexDefaults() override;
 
+    // Internal
+    HRESULT Build();
+    // The Therm.* sections. E_FAIL without a tree or for a failing write.
+    HRESULT WriteIni(IniFile& ini);
+    CoThermGroup* Root() const { return root_.get(); }
+
+    bool Changed() const { return changed_ || (root_ && root_->Changed()); }
     HRESULT Load(IStream* stream) override;
     HRESULT Save(IStream* stream, BOOL clearDirty) override;
 
 private:
-    bool requiresSave_ = false;
+    ComPtr<CoThermGroup> root_;
+    bool built_ = false;
+    bool changed_ = false;
 };
 
 } // namespace cvk

@@ -2,6 +2,7 @@
 #include "tools/cvkgen/board.h"
 
 #include "platform/text/codepage.h"
+#include "tools/cvkgen/flash_image_parse.h"
 
 #include <nlohmann/json.hpp>
 
@@ -489,7 +490,7 @@ Board ParseBoard(const std::string& text) {
     } catch (const json::exception& e) {
         throw BoardError(std::string("not valid JSON: ") + e.what());
     }
-    CheckKeys(doc, "board", {"build", "languages", "splash", "checksum", "setup"});
+    CheckKeys(doc, "board", {"build", "languages", "splash", "checksum", "setup", "modules"});
     Board board;
     try {
         board.build = ParseBuild(doc.value("build", json::object()));
@@ -503,6 +504,8 @@ Board ParseBoard(const std::string& text) {
         }
         UnsignedArray(doc, "checksum", "board", board.checksum.words);
         board.setup = SetupParser().ParseRoot(doc.value("setup", json::array()));
+        if (doc.contains("modules"))
+            board.modules = ParseModules(doc.at("modules"));
     } catch (const json::exception& e) {
         throw BoardError(std::string("unexpected value: ") + e.what());
     }

@@ -1,6 +1,7 @@
-// A board description (menus, settings, languages, build information) and its map-file records.
+// A board description (menus, settings, languages, build information, modules) and its records.
 #pragma once
 
+#include "tools/cvkgen/flash_image.h"
 #include "tools/cvkgen/map_writer.h"
 
 #include <cstdint>
@@ -49,7 +50,8 @@ struct Board {
     std::vector<cvk::LanguageSet> languages; // built-in languages first, then the packs
     cvk::SplashInfo splash;
     cvk::EndChecksum checksum;
-    std::vector<BoardItem> setup; // the items of the root form (template 0)
+    std::vector<BoardItem> setup;        // the items of the root form (template 0)
+    std::optional<BoardModules> modules; // the modular flash image, when the board has one
 };
 
 // Reads a board description in JSON, assigns the control, token and template IDs and places

@@ -1,4 +1,4 @@
-// cvkgen: writes a BIOS map file from a board description.
+// cvkgen: writes a BIOS map file, and the modular flash image, from a board description.
 #include "engine/core/version.h"
 #include "tools/cvkgen/board.h"
 
@@ -12,10 +12,10 @@ namespace {
 struct CommandLine {
     std::string board;
     std::string mapFile;
-    std::optional<std::string> flashImage; // --bio OUT.bio, produced once its format exists
+    std::optional<std::string> flashImage; // --bio OUT.bio
 };
 
-constexpr const char* kUsage = "usage: cvkgen BOARD.json OUT.cvk\n"
+constexpr const char* kUsage = "usage: cvkgen BOARD.json OUT.cvk [--bio OUT.bio]\n"
                                "       cvkgen --version\n";
 
 bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& line, std::string& error) {
@@ -46,10 +46,12 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& line, s
 // Each output the command line asks for is produced from the one parsed board.
 void WriteOutputs(const CommandLine& line) {
     const cvkgen::Board board = cvkgen::LoadBoard(line.board);
-    if (line.flashImage)
-        throw cvkgen::BoardError("--bio: flash images are not supported by this version");
+    if (line.flashImage && !board.modules)
+        throw cvkgen::BoardError(line.board + ": --bio needs a \"modules\" section");
     const auto bytes = cvkgen::WriteMapFile(cvkgen::BuildMapFile(board));
     cvkgen::SaveFileAtomically(line.mapFile, bytes);
+    if (line.flashImage)
+        cvkgen::WriteFlashImage(*board.modules, *line.flashImage);
 }
 
 } // namespace

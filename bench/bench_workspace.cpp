@@ -1,0 +1,192 @@
+// Benchmark: NewWorkspace, SaveWorkspace, OpenWorkspace and DumpIni on generated boards of
+// 2,000 and 20,000 CMOS settings; prints each time, the 20,000 to 2,000 ratio and the peak
+// memory per setting. Usage: bench_workspace [scratch-folder]
+#include "engine/core/server.h"
+#include "platform/com/com.h"
+#include "tools/cvkgen/map_writer.h"
+
+#include <dlfcn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+namespace {
+
+constexpr std::size_t kSettingsPerMenu = 50;
+constexpr std::size_t kDistinctPrompts = 1000;
+
+// A board of `settings` settings in menus of 50, three answers each, every one with a keyword
+// and a place in the CMOS image; the texts are shared so that the string area stays small.
+cvkgen::MapFileContent GeneratedBoard(std::size_t settings) {
+    cvkgen::MapFileContent m;
+    m.buildInfo.biosId = "BENCH.BIOS";
+    m.buildInfo.buildDateStamp = "0307150930";
+    m.buildInfo.maxLockSettings = 16;
+    m.buildInfo.maxHideSettings = 16;
+    m.strings = {"Menu", "Disabled", "Enabled", "Auto"};
+    for (std::size_t i = 0; i < kDistinctPrompts; ++i)
+        m.strings.push_back("Setting " + std::to_string(i));
+    m.languages.records = {{"Standard", {"us"}}};
+    cvk::TemplateRecord root{0, {}, 0};
+    const std::size_t menus = (settings + kSettingsPerMenu - 1) / kSettingsPerMenu;
+    for (std::size_t g = 0; g < menus; ++g) {
+        cvk::TemplateItem menu;
+        menu.type = cvk::TemplateItem::kSubGroup;
+        menu.nameStringId = 0;
+        menu.subTemplateId = static_cast<std::uint32_t>(g + 1);
+        root.items.push_back(menu);
+        cvk::TemplateRecord form{static_cast<std::uint32_t>(g + 1), {}, 0};
+        for (std::size_t s = g * kSettingsPerMenu; s < std::min(settings, (g + 1) * 50); ++s) {
+            const auto id = static_cast<std::uint16_t>(s + 1);
+            cvk::TemplateItem item;
+            item.type = cvk::TemplateItem::kSetting;
+            item.controlId = id;
+            form.items.push_back(item);
+            cvk::ControlRecord control;
+            control.type = 1;
+            control.controlId = id;
+            control.promptStringId = static_cast<std::uint16_t>(4 + s % kDistinctPrompts);
+            control.optionFlags = cvk::ControlRecord::kOptionListFlag;
+            control.typeBlock = {id, 0, 0, 0};
+            control.helpStringId = 0xFFFF;
+            control.optionCount = 3;
+            control.options = {{1, 0}, {2, 1}, {3, 2}};
+            m.controls.records.push_back(control);
+            cvk::TokenRecord token;
+            token.tokenId = id;
+            token.bitOffset = static_cast<std::uint16_t>(8 + (2 * s) % 2040);
+            token.bitMask = 3;
+            token.bitSize = 2;
+            token.defaultValue = 1;
+            m.tokens.records.push_back(token);
+            m.portable.records.push_back({"CMOS_S" + std::to_string(s), id});
+        }
+        m.setupTemplate.records.push_back(form);
+    }
+    m.setupTemplate.records.insert(m.setupTemplate.records.begin(), root);
+    return m;
+}
+
+double Seconds(std::chrono::steady_clock::time_point since) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
+}
+
+struct Timings {
+    double create = 0, save = 0, open = 0, dump = 0;
+};
+
+// Runs the four operations once; false on a failure (printed).
+bool RunOnce(const std::string& map, const std::string& folder, Timings* out) {
+    using cvk::Bstr;
+    auto server = cvk::MakeObject<cvk::Server>();
+    cvk::ComPtr<IWorkspace> workspace;
+    const LONG mask = SUBSYS_CMOS | SUBSYS_SMBIOS | SUBSYS_ENVCTL;
+    auto start = std::chrono::steady_clock::now();
+    HRESULT hr = server->NewWorkspace(mask, Bstr::FromUtf8(map).get(), workspace.put());
+    out->create = Seconds(start);
+    const Bstr file = Bstr::FromUtf8(folder + "/bench.cvw");
+    if (SUCCEEDED(hr)) {
+        start = std::chrono::steady_clock::now();
+        hr = server->SaveWorkspace(workspace.get(), file.get());
+        out->save = Seconds(start);
+    }
+    if (SUCCEEDED(hr)) {
+        server->CloseWorkspace(workspace.get());
+        workspace = nullptr;
+        start = std::chrono::steady_clock::now();
+        hr = server->OpenWorkspace(file.get(), workspace.put());
+        out->open = Seconds(start);
+    }
+    if (SUCCEEDED(hr)) {
+        start = std::chrono::steady_clock::now();
+        hr = workspace->DumpIni(Bstr::FromUtf8(folder + "/bench.ini").get(), mask, 0);
+        out->dump = Seconds(start);
+    }
+    if (FAILED(hr))
+        std::printf("failed: 0x%08X\n", static_cast<unsigned>(hr));
+    return SUCCEEDED(hr);
+}
+
+// Runs in a child process so that its peak resident size is its own; the times come back
+// through a pipe and the peak through wait4.
+bool Measure(const std::string& map, const std::string& folder, bool work, Timings* timings,
+             long* peakKiB) {
+    int fds[2];
+    if (::pipe(fds) != 0)
+        return false;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(fds[0]);
+        Timings t;
+        bool ok = true;
+        if (work) {
+            cvk::ComInitializer com;
+            ok = RunOnce(map, folder, &t);
+        }
+        ok = ok && ::write(fds[1], &t, sizeof t) == static_cast<ssize_t>(sizeof t);
+        std::_Exit(ok ? 0 : 1);
+    }
+    ::close(fds[1]);
+    const bool read = ::read(fds[0], timings, sizeof *timings) == sizeof *timings;
+    ::close(fds[0]);
+    int status = 0;
+    rusage usage{};
+    ::wait4(child, &status, 0, &usage);
+    *peakKiB = usage.ru_maxrss;
+    return read && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+bool RegisterModuleEngine() {
+    void* library = ::dlopen(CORVANE_MODWEAVE_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+    auto entry =
+        library ? reinterpret_cast<HRESULT (*)()>(::dlsym(library, "DllRegisterServer")) : nullptr;
+    cvk::ComInitializer com;
+    return entry && SUCCEEDED(entry());
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const std::filesystem::path folder = argc > 1 ? std::filesystem::path(argv[1])
+                                                  : std::filesystem::temp_directory_path() /
+                                                        ("cvk-bench-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder);
+    const std::string registry = (folder / "bench.registry").string();
+    ::setenv("CORVANE_REGISTRY", registry.c_str(), 1);
+    if (!RegisterModuleEngine()) {
+        std::printf("cannot register the module engine\n");
+        return 1;
+    }
+
+    const std::size_t sizes[] = {2000, 20000};
+    Timings times[2];
+    for (int i = 0; i < 2; ++i) {
+        const std::string map = (folder / ("board" + std::to_string(sizes[i]) + ".cvk")).string();
+        cvkgen::SaveFileAtomically(map, cvkgen::WriteMapFile(GeneratedBoard(sizes[i])));
+        Timings none;
+        long baseKiB = 0, peakKiB = 0;
+        if (!Measure(map, folder.string(), false, &none, &baseKiB) ||
+            !Measure(map, folder.string(), true, &times[i], &peakKiB))
+            return 1;
+        std::printf("%6zu settings: NewWorkspace %.3f s, SaveWorkspace %.3f s, "
+                    "OpenWorkspace %.3f s, DumpIni %.3f s\n",
+                    sizes[i], times[i].create, times[i].save, times[i].open, times[i].dump);
+        std::printf("%6zu settings: peak memory %.0f bytes per setting (target 2048)\n", sizes[i],
+                    1024.0 * static_cast<double>(peakKiB - baseKiB) /
+                        static_cast<double>(sizes[i]));
+    }
+    auto ratio = [](double big, double small) { return small > 0 ? big / small : 0.0; };
+    std::printf("ratio 20000/2000 (target at most 12): NewWorkspace %.1f, SaveWorkspace %.1f, "
+                "OpenWorkspace %.1f, DumpIni %.1f\n",
+                ratio(times[1].create, times[0].create), ratio(times[1].save, times[0].save),
+                ratio(times[1].open, times[0].open), ratio(times[1].dump, times[0].dump));
+    std::filesystem::remove_all(folder);
+    return 0;
+}

@@ -1,0 +1,246 @@
+// Shared fixtures of the engine core tests.
+#include "tests/engine/core/engine_test_support.h"
+
+#include "modweave/image_format.h"
+#include "platform/storage/compound_file.h"
+#include "tests/engine/core/map_test_support.h"
+
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <bit>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+namespace cvk::testing {
+namespace {
+
+// Registers the engine and the module engine in the store once per process, through the
+// libraries' own DllRegisterServer. ctest gives every test program its own store; a program run
+// by hand gets a temporary one rather than the user's.
+class RegisteredComponents : public ::testing::Environment {
+public:
+    void SetUp() override {
+        if (!std::getenv("CORVANE_REGISTRY")) {
+            ownStore_ = (std::filesystem::temp_directory_path() /
+                         ("cvk-engine-core-" + std::to_string(::getpid()) + ".registry"))
+                            .string();
+            ::setenv("CORVANE_REGISTRY", ownStore_.c_str(), 1);
+        }
+        ComInitializer com;
+        Register(CVKSERVER_LIBRARY);
+        Register(MODWEAVE_LIBRARY);
+    }
+    void TearDown() override {
+        if (!ownStore_.empty())
+            std::filesystem::remove(ownStore_);
+    }
+
+private:
+    static void Register(const char* library) {
+        void* handle = ::dlopen(library, RTLD_NOW | RTLD_LOCAL);
+        ASSERT_NE(handle, nullptr) << ::dlerror();
+        auto entry = reinterpret_cast<HRESULT (*)()>(::dlsym(handle, "DllRegisterServer"));
+        ASSERT_NE(entry, nullptr);
+        ASSERT_EQ(entry(), S_OK) << library;
+    }
+
+    std::string ownStore_;
+};
+
+[[maybe_unused]] const auto* const kRegistered =
+    ::testing::AddGlobalTestEnvironment(new RegisteredComponents);
+
+} // namespace
+
+void EngineTest::SetUp() {
+    static std::atomic<int> serial{0};
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    folder_ =
+        std::filesystem::temp_directory_path() / ("cvk-core-" + std::to_string(::getpid()) + "-" +
+                                                  std::to_string(serial++) + "-" + info->name());
+    std::filesystem::remove_all(folder_);
+    std::filesystem::create_directories(folder_);
+    com_ = CoInitialize(nullptr);
+    ASSERT_EQ(com_, S_OK);
+    ASSERT_EQ(CoCreateInstance(CLSID_Server, nullptr, CLSCTX_INPROC_SERVER, IServer::iid,
+                               server_.put_void()),
+              S_OK);
+    SetErrorInfo(0, nullptr);
+}
+
+void EngineTest::TearDown() {
+    server_ = nullptr;
+    SetErrorInfo(0, nullptr);
+    if (SUCCEEDED(com_))
+        CoUninitialize();
+    std::error_code ec;
+    // A test may have made the folder read-only; give the permission back to remove it.
+    std::filesystem::permissions(folder_, std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add, ec);
+    std::filesystem::remove_all(folder_, ec);
+}
+
+std::string EngineTest::WriteMap(const std::string& name) {
+    return WriteMap(name, SmallMap());
+}
+
+std::string EngineTest::WriteMap(const std::string& name, const cvkgen::MapFileContent& content) {
+    const std::vector<std::uint8_t> bytes = cvkgen::WriteMapFile(content);
+    WriteFile(name, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    return PathOf(name);
+}
+
+std::string EngineTest::WriteFlashImage(const std::string& name) {
+    modweave::Image image;
+    image.version = "P1.11";
+    image.flashPartSize = 65536;
+    image.requiredContent = std::string(1000, '\x5A');
+    modweave::Module core;
+    core.handle = 1;
+    core.required = true;
+    core.isDefault = true;
+    core.selected = true;
+    core.shortDesc = "Core";
+    core.size = 4000;
+    core.payload = "core";
+    image.modules = {core};
+    std::string why;
+    EXPECT_EQ(modweave::WriteImageFiles(image, folder_.string(), {name}, &why), S_OK) << why;
+    return PathOf(name);
+}
+
+void EngineTest::WriteFile(const std::string& name, std::string_view bytes) const {
+    std::ofstream out(folder_ / name, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), std::streamsize(bytes.size()));
+    ASSERT_TRUE(out.good());
+}
+
+std::string EngineTest::ReadFile(const std::string& path) const {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+ComPtr<IWorkspace> EngineTest::NewWorkspace(LONG mask, const std::string& mapFile) {
+    ComPtr<IWorkspace> workspace;
+    Bstr path = Bstr::FromUtf8(mapFile);
+    EXPECT_EQ(server_->NewWorkspace(mask, path.get(), workspace.put()), S_OK)
+        << "mask " << mask << ": " << Bstr(TakeErrorDescription()).utf8();
+    return workspace;
+}
+
+std::string EngineTest::Save(IWorkspace* workspace, const std::string& name) {
+    Bstr path = Bstr::FromUtf8(PathOf(name));
+    EXPECT_EQ(server_->SaveWorkspace(workspace, path.get()), S_OK);
+    return PathOf(name);
+}
+
+HRESULT EngineTest::Open(const std::string& path, ComPtr<IWorkspace>* workspace) {
+    Bstr name = Bstr::FromUtf8(path);
+    return server_->OpenWorkspace(name.get(), workspace->put());
+}
+
+std::string EngineTest::ReadWorkspaceStream(const std::string& path) {
+    ComPtr<IStorage> storage;
+    EXPECT_EQ(StgOpenStorage(path.c_str(), STGM_READ | STGM_SHARE_EXCLUSIVE, storage.put()), S_OK);
+    if (!storage)
+        return {};
+    ComPtr<IStream> stream;
+    EXPECT_EQ(storage->OpenStream(u"cvkData", STGM_READ | STGM_SHARE_EXCLUSIVE, stream.put()),
+              S_OK);
+    if (!stream)
+        return {};
+    std::string bytes;
+    char buffer[4096];
+    ULONG read = 0;
+    while (SUCCEEDED(stream->Read(buffer, sizeof buffer, &read)) && read > 0)
+        bytes.append(buffer, read);
+    return bytes;
+}
+
+void EngineTest::WriteWorkspaceStream(const std::string& path, std::string_view bytes) {
+    ComPtr<IStorage> storage;
+    ASSERT_EQ(StgCreateDocfile(path.c_str(), STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE,
+                               storage.put()),
+              S_OK);
+    ComPtr<IStream> stream;
+    ASSERT_EQ(storage->CreateStream(u"cvkData", STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE,
+                                    stream.put()),
+              S_OK);
+    ULONG written = 0;
+    ASSERT_EQ(stream->Write(bytes.data(), ULONG(bytes.size()), &written), S_OK);
+    ASSERT_EQ(written, bytes.size());
+    ASSERT_EQ(stream->Commit(STGC_DEFAULT), S_OK);
+    ASSERT_EQ(storage->Commit(STGC_DEFAULT), S_OK);
+}
+
+std::string EngineTest::SavedStream(LONG mask) {
+    ComPtr<IWorkspace> workspace = NewWorkspace(mask, WriteMap("saved.cvk"));
+    const std::string path = Save(workspace.get(), "saved.cvw");
+    EXPECT_EQ(server_->CloseWorkspace(workspace.get()), S_OK);
+    return ReadWorkspaceStream(path);
+}
+
+HRESULT EngineTest::OpenStream(std::string_view bytes, ComPtr<IWorkspace>* workspace) {
+    const std::string path = PathOf("patched.cvw");
+    WriteWorkspaceStream(path, bytes);
+    server_->CloseWorkspace(nullptr);
+    SetErrorInfo(0, nullptr);
+    return Open(path, workspace);
+}
+
+std::u16string TakeErrorDescription() {
+    ErrorText text;
+    return TakeErrorText(&text) ? text.description : std::u16string();
+}
+
+std::u16string TakeErrorSource() {
+    ErrorText text;
+    return TakeErrorText(&text) ? text.source : std::u16string();
+}
+
+std::u16string TextOf(IWorkspace* workspace, HRESULT (IWorkspace::*getter)(BSTR*)) {
+    Bstr text;
+    if (FAILED((workspace->*getter)(text.put())))
+        return u"<failed>";
+    return text.str();
+}
+
+std::uint32_t U32At(std::string_view bytes, std::size_t offset) {
+    std::uint32_t value = 0;
+    for (int i = 3; i >= 0; --i)
+        value = (value << 8) | static_cast<unsigned char>(bytes.at(offset + i));
+    return value;
+}
+
+std::uint16_t U16At(std::string_view bytes, std::size_t offset) {
+    return static_cast<std::uint16_t>(static_cast<unsigned char>(bytes.at(offset)) |
+                                      static_cast<unsigned char>(bytes.at(offset + 1)) << 8);
+}
+
+void PutU32(std::string* bytes, std::size_t offset, std::uint32_t value) {
+    for (int i = 0; i < 4; ++i)
+        bytes->at(offset + i) = static_cast<char>(value >> (8 * i));
+}
+
+void PutU16(std::string* bytes, std::size_t offset, std::uint16_t value) {
+    bytes->at(offset) = static_cast<char>(value);
+    bytes->at(offset + 1) = static_cast<char>(value >> 8);
+}
+
+void PutFloat(std::string* bytes, std::size_t offset, float value) {
+    PutU32(bytes, offset, std::bit_cast<std::uint32_t>(value));
+}
+
+std::size_t EndOfStrings(std::string_view stream) {
+    std::size_t offset = kStringsOffset;
+    for (int i = 0; i < 5; ++i)
+        offset += 4 + U32At(stream, offset);
+    return offset;
+}
+
+} // namespace cvk::testing
