@@ -1,15 +1,18 @@
-// corvane: the desktop program. Its window lands with the GUI work; for now it answers --version.
-#include "engine/core/version.h"
+// corvane: the desktop program.
+#include "gui/cvk_app.h"
 
 #include <QApplication>
 #include <QTextStream>
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    if (QApplication::arguments().contains(QStringLiteral("--version"))) {
-        QTextStream(stdout) << "corvane " << QString::fromStdString(cvk::EngineVersionText())
-                            << Qt::endl;
+    QApplication application(argc, argv);
+    QStringList arguments = QApplication::arguments().mid(1);
+    if (arguments.contains(QStringLiteral("--version"))) {
+        QTextStream(stdout) << "corvane 2.10.0.0012" << Qt::endl;
         return 0;
     }
-    return 0;
+    CCvkApp app;
+    if (!app.InitInstance(arguments))
+        return 1;
+    return QApplication::exec();
 }

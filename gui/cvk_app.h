@@ -1,0 +1,120 @@
+// CCvkApp: the application object: start-up and shut-down, the engine server, the user
+// settings, the recent-file list, help, and the program-wide failure policy.
+#pragma once
+
+#include "engine/include/cvkserver.h"
+#include "platform/com/comptr.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+class CCvkDoc;
+class CMainFrame;
+class QSettings;
+
+class CCvkApp : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int kMaxRecentFiles = 10;
+    static constexpr int kSplashMilliseconds = 1000;
+
+    CCvkApp();
+    ~CCvkApp() override;
+    CCvkApp(const CCvkApp&) = delete;
+    CCvkApp& operator=(const CCvkApp&) = delete;
+
+    // The one application object of the run (the most recently constructed one).
+    static CCvkApp* instance();
+
+    // Runs the start-up steps; false when the program should end at once. `arguments` are
+    // the command-line arguments after the program name.
+    bool InitInstance(const QStringList& arguments);
+
+    // A new reference to the server; none before the start-up attempt, and CEngineError
+    // (E_POINTER) when the attempt did not produce one.
+    cvk::ComPtr<IServer> GetServer() const;
+
+    CMainFrame* mainFrame() const { return mainFrame_.get(); }
+    CCvkDoc* activeDocument() const;
+
+    const QString& programDir() const { return programDir_; }
+    const QString& helpFilePath() const { return helpFilePath_; }
+    QString cvwDefaultDir() const { return cvwDefaultDir_; }
+    QString iniDefaultDir() const { return iniDefaultDir_; }
+    QString jpegDefaultDir() const { return jpegDefaultDir_; }
+    QString biosDefaultDir() const { return biosDefaultDir_; }
+    QString reportDefaultDir() const { return reportDefaultDir_; }
+    void setCvwDefaultDir(const QString& dir) { cvwDefaultDir_ = dir; }
+    void setIniDefaultDir(const QString& dir) { iniDefaultDir_ = dir; }
+    void setJpegDefaultDir(const QString& dir) { jpegDefaultDir_ = dir; }
+    void setBiosDefaultDir(const QString& dir) { biosDefaultDir_ = dir; }
+    void setReportDefaultDir(const QString& dir) { reportDefaultDir_ = dir; }
+    int warnAdvancedCmos() const { return warnAdvancedCmos_; }
+    int warnThermal() const { return warnThermal_; }
+    void setWarnAdvancedCmos(int on) { warnAdvancedCmos_ = on; }
+    void setWarnThermal(int on) { warnThermal_ = on; }
+    QString lastBiosFile() const { return lastBiosFile_; }
+    void setLastBiosFile(const QString& path) { lastBiosFile_ = path; }
+
+    // Commands owned by the application.
+    void OnFileNew();
+    // Opens `path` after the save-and-close step; false when nothing was opened.
+    bool OpenDocumentFile(const QString& path);
+    // Asks the open workspace to save if modified and closes it; false when the user cancelled.
+    bool SaveAndCloseAll();
+
+    QStringList recentFiles() const { return recentFiles_; }
+    void AddToRecentFileList(const QString& path);
+
+    // Shows help with a context number (1 general, 2 CMOS, 3 SMBIOS, 4 thermal, 5 modules).
+    void WinHelp(int context);
+
+    // The fallback for an unexpected failure: message 183, then a close request to the main
+    // window, so that the program shuts down in the normal way.
+    void ReportFatal();
+    // Posts a close request to the main window.
+    void PostClose();
+
+    // The number of the next new document's title ("Untitled1", "Untitled2", ...).
+    int NextUntitledNumber() { return ++untitledCount_; }
+
+    // Called by the main window once it has agreed to close: writes the settings back and
+    // releases the server.
+    void ExitInstance();
+
+Q_SIGNALS:
+    void recentFilesChanged();
+
+private:
+    void CreateServer();
+    void ShowSplash();
+    void LoadRecentFileList();
+    void SaveRecentFileList() const;
+    void LoadSettings();
+    void SaveSettings() const;
+    static std::unique_ptr<QSettings> OpenSettings();
+    // Creates a document from a file (or a new one when `path` is empty) with its window.
+    CCvkDoc* OpenDocument(const QString& path);
+
+    QString programDir_;
+    QString helpFilePath_;
+    QString cvwDefaultDir_;
+    QString iniDefaultDir_;
+    QString jpegDefaultDir_;
+    QString biosDefaultDir_;
+    QString reportDefaultDir_;
+    QString lastBiosFile_;
+    int warnAdvancedCmos_ = 1;
+    int warnThermal_ = 0;
+    bool serverTried_ = false;
+    bool comInitialised_ = false;
+    bool exited_ = false;
+    int untitledCount_ = 0;
+    cvk::ComPtr<IServer> server_;
+    QStringList recentFiles_;
+    std::unique_ptr<CMainFrame> mainFrame_;
+};

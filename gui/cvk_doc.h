@@ -1,0 +1,90 @@
+// CCvkDoc: the GUI's handle on the one open engine workspace: new, open, save, close, the
+// modified flag, the current tree item, and the workspace-wide changes.
+#pragma once
+
+#include "engine/include/cvkserver.h"
+#include "platform/com/comptr.h"
+
+#include <QObject>
+#include <QString>
+
+class CCvkApp;
+struct CTreeItemData;
+
+class CCvkDoc : public QObject {
+    Q_OBJECT
+public:
+    // View update hints.
+    static constexpr int kHintShowCurrent = 0; // show the current item again
+    static constexpr int kHintStructure = 1;   // the workspace's structure changed
+    static constexpr int kHintFocusView = 2;   // keyboard focus to the settings view
+    static constexpr int kHintFocusTree = 3;   // keyboard focus to the tree
+
+    explicit CCvkDoc(CCvkApp* app);
+    ~CCvkDoc() override;
+
+    // Creates a workspace through "Create A Workspace"; false when none was created.
+    bool OnNewDocument();
+    // Opens a workspace file; false (after the message) when it cannot be opened.
+    bool OnOpenDocument(const QString& path);
+    // Saves to `path`; false (after the message) on failure.
+    bool OnSaveDocument(const QString& path);
+    // Saves to `path`, asking for a name first when it is empty. `replace` makes the saved
+    // path the document's path.
+    bool DoSave(const QString& path, bool replace = true);
+    // Save: asks for a name when the workspace has no file yet, or its file is missing or
+    // read-only.
+    bool DoFileSave();
+    // The save-changes question when modified; false when the user cancelled or the save failed.
+    bool SaveModified();
+    // Closes the workspace and the document's window.
+    void OnCloseDocument();
+
+    // Commands.
+    void OnFileSave() { DoFileSave(); }
+    void OnFileSaveAs() { DoSave(QString()); }
+    void OnFileClose();
+    void OnAddRemoveComponents();
+    void OnUpdateBios();
+
+    cvk::ComPtr<IWorkspace> GetWorkspace() const { return workspace_; }
+    bool hasWorkspace() const { return static_cast<bool>(workspace_); }
+    CTreeItemData* currentItem() const { return currentItem_; }
+    void SetCurrentItem(CTreeItemData* item);
+    // Forgets the current item without updating the views (the tree is about to be emptied).
+    void ClearCurrentItem() { currentItem_ = nullptr; }
+    void RefreshModifiedFlag();
+    void SetStatusText(const QString& text) const;
+    void ResetSecondPane() const;
+
+    bool isModified() const { return modified_; }
+    void setModified(bool modified);
+    QString title() const { return title_; }
+    QString pathName() const { return pathName_; }
+    QString workspacePath() const { return workspacePath_; }
+    QString biosFilePath() const { return biosFilePath_; }
+
+    void UpdateAllViews(QObject* sender, int hint);
+
+Q_SIGNALS:
+    void viewsUpdate(QObject* sender, int hint);
+    void titleChanged(const QString& title);
+    void modifiedChanged(bool modified);
+    void closed();
+
+private:
+    void SetPathName(const QString& path, bool addToRecentList);
+    void SetTitle(const QString& title);
+    QString ChooseSavePath() const;
+    void ReleaseWorkspace();
+
+    CCvkApp* app_;
+    CTreeItemData* currentItem_ = nullptr;
+    cvk::ComPtr<IWorkspace> workspace_;
+    QString workspacePath_;
+    QString biosFilePath_;
+    QString title_;
+    QString pathName_;
+    bool modified_ = false;
+    bool closed_ = false;
+};

@@ -1,0 +1,51 @@
+// The one way the program shows message boxes and file choosers, so that tests can answer them.
+#pragma once
+
+#include <QMessageBox>
+#include <QString>
+
+#include <functional>
+
+class QWidget;
+
+// True when the file exists and has no write permission bit: a read-only file, also for root.
+bool IsReadOnlyFile(const QString& path);
+
+// Every message box of the program goes through Show. A responder, when set, answers instead
+// of a modal box; tests use it to see what would have been shown and to choose the answer.
+class CMessageBox {
+public:
+    struct Request {
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        QString text;
+        QMessageBox::StandardButtons buttons = QMessageBox::Ok;
+    };
+    using Responder = std::function<QMessageBox::StandardButton(const Request&)>;
+
+    static QMessageBox::StandardButton Show(QMessageBox::Icon icon, const QString& text,
+                                            QMessageBox::StandardButtons buttons = QMessageBox::Ok);
+    static void Error(const QString& text) { Show(QMessageBox::Critical, text); }
+    static void Exclamation(const QString& text) { Show(QMessageBox::Warning, text); }
+    static void Information(const QString& text) { Show(QMessageBox::Information, text); }
+    static void SetResponder(Responder responder);
+};
+
+// File choosers: opening an existing file or naming a file to save. A responder, when set,
+// answers instead of the dialog (an empty path is a cancel).
+class CFileChooser {
+public:
+    enum class Mode { Open, Save };
+    struct Request {
+        Mode mode = Mode::Open;
+        QString start;         // folder or proposed path
+        QString filter;        // "Name (*.ext);;All Files (*)"
+        QString defaultSuffix; // without the dot
+    };
+    using Responder = std::function<QString(const Request&)>;
+
+    static QString Choose(QWidget* parent, const Request& request);
+    static void SetResponder(Responder responder);
+
+private:
+    static QString RunDialog(QWidget* parent, const Request& request);
+};

@@ -1,0 +1,80 @@
+// The program's own texts: window titles, messages, prompts and hints.
+#pragma once
+
+#include <QString>
+
+namespace cvkgui::text {
+
+inline const QString kMainTitle = QStringLiteral("Halvex(R) Corvane");
+inline const QString kAppTitle = QStringLiteral("Halvex(R) Corvane 2.1");
+inline const QString kOrganisation = QStringLiteral("Halvex");
+inline const QString kSettingsGroup = QStringLiteral("Settings");
+inline const QString kRecentGroup = QStringLiteral("Recent File List");
+inline const QString kHelpFileName = QStringLiteral("cvtool.chm");
+inline const QString kUntitled = QStringLiteral("Untitled");
+
+inline const QString kWorkspaceFilter =
+    QStringLiteral("Corvane Workspace Files (*.cvw);;All Files (*)");
+inline const QString kBiosFilter = QStringLiteral("Corvane BIOS Files (*.cvk);;All Files (*)");
+
+// Message 183, the fallback for any engine failure (two blanks after the first full stop).
+inline const QString kFatalError =
+    QStringLiteral("An error has occurred.  The application will be closed.");
+inline const QString kIdlePrompt = QStringLiteral("For Help, press F1");
+
+inline const QString kFailedOpen = QStringLiteral("Failed to open workspace");
+inline const QString kNotMapFile =
+    QStringLiteral("A workspace can only be created with an .cvk file.  Verify that the file is "
+                   "a valid *.cvk file.");
+inline const QString kNotWorkspaceFile =
+    QStringLiteral("A workspace can only be opened with an .cvw file.  Verify that the file is "
+                   "a valid *.cvw file.");
+inline const QString kSaveReadOnly = QStringLiteral("Unable to save workspace, file is read only.");
+inline const QString kFailedSave = QStringLiteral("Failed to save workspace");
+inline const QString kFailedClose = QStringLiteral("Failure occured while closing workspace");
+inline const QString kFileNotValid = QStringLiteral("File not valid");
+inline const QString kFewerLockHide =
+    QStringLiteral("The new BIOS file has fewer lock and hide selections than the current BIOS."
+                   "  Please reduce the number of lock and hide selections before changing the "
+                   "BIOS file");
+inline const QString kFailedChangeBios = QStringLiteral("Failed to change BIOS file");
+inline const QString kSaveChanges = QStringLiteral("Save changes to %1?");
+inline const QString kFolderNotFound = QStringLiteral("Error can not find folder.");
+inline const QString kOperationFailed =
+    QStringLiteral("Unable to complete operation successfully.");
+
+// Hints of the settings view's modes and of editing.
+inline const QString kHintEdit = QStringLiteral("Double-click to edit a value.");
+inline const QString kHintCmos = QStringLiteral(
+    "Double-click to edit a value. * Indicates the default BIOS value for this setting.");
+inline const QString kHintCmosSelect = QStringLiteral(
+    "Select an item from the list. * Indicates the default BIOS value for this setting.");
+inline const QString kHintModules = QStringLiteral("Right-click to add, remove, or edit a module.");
+
+inline const QString kSmbiosTruncated = QStringLiteral(
+    "Exceeded maximum number of characters allowed.  This value has been truncated.");
+inline const QString kSmbiosProvide = QStringLiteral("Provide a %1 for the %2");
+inline const QString kSmbiosPromptString = QStringLiteral("string as the prompt");
+inline const QString kSmbiosString = QStringLiteral("string");
+inline const QString kSmbiosEnter = QStringLiteral("Enter %1");
+inline const QString kThermEnterBetween = QStringLiteral("Enter a value between %1 and %2");
+inline const QString kThermSelect = QStringLiteral("Select an item from the list");
+inline const QString kThermMustBeBetween = QStringLiteral("The value must be between %1 and %2");
+
+inline const QString kMaxLocked =
+    QStringLiteral("The maximum number of lock-able settings reached, please unlock a different "
+                   "setting to lock this setting.");
+inline const QString kMaxHidden =
+    QStringLiteral("The maximum number of hide-able settings reached, please unhide a different "
+                   "setting to hide this setting.");
+
+inline const QString kWarningTitle = QStringLiteral("Corvane 2.1");
+inline const QString kWarningCheck = QStringLiteral("In the future, do not show this warning");
+inline const QString kAdvancedWarning =
+    QStringLiteral("Configuring Advanced CMOS Settings to incorrect values may cause your system "
+                   "to malfunction or operate with decreased performance.");
+inline const QString kThermalWarning =
+    QStringLiteral("Improper implementation of Halvex Thermaline settings could lead to "
+                   "inadequate system cooling, system failure, or system damage.");
+
+} // namespace cvkgui::text
