@@ -5,50 +5,16 @@
 #include "platform/com/runtime.h"
 #include "tools/cvk/components.h"
 #include "tools/cvk/engine_client.h"
+#include "tools/cvk/session.h"
 #include "tools/cvk/workspace_json.h"
 
 #include <cstdio>
-#include <filesystem>
 
 namespace cvktool {
 namespace {
 
 using cvk::Bstr;
 using cvk::ComPtr;
-
-// The Server and the one workspace a command works on, closed when the command ends.
-class Session {
-public:
-    ~Session() {
-        if (workspace_)
-            server_->CloseWorkspace(workspace_.get());
-    }
-
-    // Starts the engine; a failure has been reported when this returns an exit status.
-    std::optional<int> Start() {
-        std::string what;
-        ClearErrorText();
-        const HRESULT hr = CreateServer(&server_, &what);
-        if (FAILED(hr))
-            return ReportFailure(what, hr);
-        return std::nullopt;
-    }
-
-    std::optional<int> Open(const std::string& file) {
-        ClearErrorText();
-        const HRESULT hr = server_->OpenWorkspace(Wide(file).get(), workspace_.put());
-        if (FAILED(hr))
-            return ReportFailure("cannot open the workspace \"" + file + "\"", hr);
-        return std::nullopt;
-    }
-
-    IServer* server() const { return server_.get(); }
-    ComPtr<IWorkspace>& workspace() { return workspace_; }
-
-private:
-    ComPtr<IServer> server_;
-    ComPtr<IWorkspace> workspace_;
-};
 
 std::string TextOf(HRESULT hr, const Bstr& text) {
     return SUCCEEDED(hr) ? text.utf8() : "?";
@@ -72,13 +38,6 @@ std::string Dump(const nlohmann::ordered_json& document) {
     return document.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
 }
 
-// The workspace records the map file's path; a relative one would only hold in this folder.
-std::string AbsolutePath(const std::string& path) {
-    std::error_code ec;
-    const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
-    return ec ? path : absolute.lexically_normal().string();
-}
-
 } // namespace
 
 int RunNew(const NewOptions& given) {
@@ -99,11 +58,11 @@ int RunNew(const NewOptions& given) {
     }
     ClearErrorText();
     HRESULT hr = session.server()->NewWorkspace(mask, Wide(options.mapFile).get(),
-                                                session.workspace().put());
+                                                session.workspacePtr().put());
     if (FAILED(hr))
         return ReportFailure("cannot create a workspace from \"" + options.mapFile + "\"", hr);
     ClearErrorText();
-    hr = session.server()->SaveWorkspace(session.workspace().get(), Wide(options.outFile).get());
+    hr = session.server()->SaveWorkspace(session.workspace(), Wide(options.outFile).get());
     if (FAILED(hr))
         return ReportFailure("cannot save the workspace as \"" + options.outFile + "\"", hr);
     std::printf("created %s with %s\n", options.outFile.c_str(), DescribeMask(mask).c_str());
@@ -113,11 +72,9 @@ int RunNew(const NewOptions& given) {
 int RunInfo(const std::string& workspaceFile) {
     cvk::ComInitializer com;
     Session session;
-    if (auto failed = session.Start())
-        return *failed;
     if (auto failed = session.Open(workspaceFile))
         return *failed;
-    IWorkspace* ws = session.workspace().get();
+    IWorkspace* ws = session.workspace();
     Bstr id, version, date, map, ini;
     const HRESULT idRead = ws->get_BIOSID(id.put());
     const HRESULT versionRead = ws->get_BIOSVersion(version.put());
@@ -148,14 +105,12 @@ int RunInfo(const std::string& workspaceFile) {
 int RunShow(const std::string& workspaceFile, bool json) {
     cvk::ComInitializer com;
     Session session;
-    if (auto failed = session.Start())
-        return *failed;
     if (auto failed = session.Open(workspaceFile))
         return *failed;
     nlohmann::ordered_json document;
     std::string what;
     ClearErrorText();
-    const HRESULT hr = DescribeWorkspace(session.workspace().get(), &document, &what);
+    const HRESULT hr = DescribeWorkspace(session.workspace(), &document, &what);
     if (FAILED(hr))
         return ReportFailure("cannot read " + what + " of \"" + workspaceFile + "\"", hr);
     if (json)
