@@ -4,6 +4,7 @@
 #include "gui/child_frame.h"
 #include "gui/cvk_doc.h"
 #include "gui/engine_call.h"
+#include "gui/help_wnd.h"
 #include "gui/main_frame.h"
 #include "gui/message_box.h"
 #include "gui/splash_wnd.h"
@@ -67,6 +68,7 @@ bool CCvkApp::InitInstance(const QStringList& arguments) {
 
     LoadSettings();
     mainFrame_->show();
+    OpenHelpConnection();
     return true;
 }
 
@@ -173,6 +175,7 @@ void CCvkApp::ExitInstance() {
     SaveSettings();
     SaveRecentFileList();
     server_.reset();
+    helpWnd_.reset();
 }
 
 CCvkDoc* CCvkApp::activeDocument() const {
@@ -216,10 +219,21 @@ CCvkDoc* CCvkApp::OpenDocument(const QString& path) {
     return opened;
 }
 
+void CCvkApp::OpenHelpConnection() {
+    if (!helpWnd_)
+        helpWnd_ = CHelpWnd::Open(helpFilePath_);
+}
+
+void CCvkApp::setHelpFilePath(const QString& path) {
+    helpFilePath_ = path;
+    helpWnd_.reset();
+}
+
 void CCvkApp::WinHelp(int context) {
-    // The compiled help is shown by the desktop's viewer for the file; the context picks the
-    // topic where the viewer supports it.
-    Q_UNUSED(context);
+    // The file may have appeared since start-up.
+    OpenHelpConnection();
+    if (helpWnd_ && helpWnd_->ShowContext(context))
+        return;
     QDesktopServices::openUrl(QUrl::fromLocalFile(helpFilePath_));
 }
 

@@ -13,6 +13,7 @@
 #include <memory>
 
 class CCvkDoc;
+class CHelpWnd;
 class CMainFrame;
 class QSettings;
 
@@ -70,8 +71,13 @@ public:
     QStringList recentFiles() const { return recentFiles_; }
     void AddToRecentFileList(const QString& path);
 
-    // Shows help with a context number (1 general, 2 CMOS, 3 SMBIOS, 4 thermal, 5 modules).
+    // Shows help with a context number (1 general, 2 CMOS, 3 SMBIOS, 4 thermal, 5 modules) in
+    // the help window; when the help file cannot be read there, asks the desktop to open it.
     void WinHelp(int context);
+    // The help window, once help has been shown from a readable help file.
+    CHelpWnd* helpWindow() const { return helpWnd_.get(); }
+    // Points help at another file and drops the open help connection (tests use it).
+    void setHelpFilePath(const QString& path);
 
     // The fallback for an unexpected failure: message 183, then a close request to the main
     // window, so that the program shuts down in the normal way.
@@ -96,6 +102,8 @@ private:
     void SaveRecentFileList() const;
     void LoadSettings();
     void SaveSettings() const;
+    // The help connection: the help window over the help file, when the file can be read.
+    void OpenHelpConnection();
     static std::unique_ptr<QSettings> OpenSettings();
     // Creates a document from a file (or a new one when `path` is empty) with its window.
     CCvkDoc* OpenDocument(const QString& path);
@@ -117,4 +125,5 @@ private:
     cvk::ComPtr<IServer> server_;
     QStringList recentFiles_;
     std::unique_ptr<CMainFrame> mainFrame_;
+    std::unique_ptr<CHelpWnd> helpWnd_;
 };

@@ -4,8 +4,12 @@
 #include "gui/strings.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QStringList>
+
+#include <optional>
 
 namespace {
 
@@ -17,6 +21,78 @@ CMessageBox::Responder& MessageResponder() {
 CFileChooser::Responder& ChooserResponder() {
     static CFileChooser::Responder responder;
     return responder;
+}
+
+// Answers read from the file named by CORVANE_MESSAGE_ANSWERS, and the transcript written to
+// the file named by CORVANE_MESSAGE_LOG; both empty when the program runs for a user.
+class ScriptedAnswers {
+public:
+    static ScriptedAnswers& Instance() {
+        static ScriptedAnswers answers;
+        return answers;
+    }
+
+    std::optional<QString> Next() {
+        if (answers_.isEmpty())
+            return std::nullopt;
+        return answers_.takeFirst();
+    }
+
+    void Log(const QString& kind, const QString& question, const QString& answer) const {
+        if (logPath_.isEmpty())
+            return;
+        QFile log(logPath_);
+        if (!log.open(QIODevice::WriteOnly | QIODevice::Append))
+            return;
+        QString line = kind + QLatin1Char('\t') + question + QLatin1Char('\t') + answer;
+        line.replace(QLatin1Char('\n'), QLatin1String("\\n"));
+        log.write(line.toUtf8() + '\n');
+    }
+
+private:
+    ScriptedAnswers() {
+        logPath_ = qEnvironmentVariable("CORVANE_MESSAGE_LOG");
+        const QString path = qEnvironmentVariable("CORVANE_MESSAGE_ANSWERS");
+        QFile file(path);
+        if (path.isEmpty() || !file.open(QIODevice::ReadOnly))
+            return;
+        answers_ = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+        // A final line break ends the last answer; it does not add an empty one.
+        if (!answers_.isEmpty() && answers_.last().isEmpty())
+            answers_.removeLast();
+    }
+
+    QStringList answers_;
+    QString logPath_;
+};
+
+// The buttons the program's message boxes offer, by the names the answers file uses.
+constexpr struct {
+    QMessageBox::StandardButton button;
+    const char* name;
+} kButtonNames[] = {{QMessageBox::Ok, "Ok"},        {QMessageBox::Cancel, "Cancel"},
+                    {QMessageBox::Yes, "Yes"},      {QMessageBox::No, "No"},
+                    {QMessageBox::Retry, "Retry"},  {QMessageBox::Abort, "Abort"},
+                    {QMessageBox::Ignore, "Ignore"}};
+
+QString ButtonName(QMessageBox::StandardButton button) {
+    for (const auto& entry : kButtonNames) {
+        if (entry.button == button)
+            return QString::fromLatin1(entry.name);
+    }
+    return QString::number(button);
+}
+
+// The scripted answer to a message box, when there is one that the box offers.
+std::optional<QMessageBox::StandardButton> ScriptedButton(QMessageBox::StandardButtons offered) {
+    const std::optional<QString> answer = ScriptedAnswers::Instance().Next();
+    if (!answer)
+        return std::nullopt;
+    for (const auto& entry : kButtonNames) {
+        if (answer->trimmed() == QLatin1String(entry.name) && offered.testFlag(entry.button))
+            return entry.button;
+    }
+    return std::nullopt;
 }
 
 // Root can write any file, so a file counts as read-only by its permission bits alone.
@@ -37,8 +113,13 @@ QMessageBox::StandardButton CMessageBox::Show(QMessageBox::Icon icon, const QStr
                                               QMessageBox::StandardButtons buttons) {
     if (const Responder& responder = MessageResponder())
         return responder(Request{icon, text, buttons});
-    QMessageBox box(icon, cvkgui::text::kAppTitle, text, buttons, QApplication::activeWindow());
-    return static_cast<QMessageBox::StandardButton>(box.exec());
+    auto answer = ScriptedButton(buttons);
+    if (!answer) {
+        QMessageBox box(icon, cvkgui::text::kAppTitle, text, buttons, QApplication::activeWindow());
+        answer = static_cast<QMessageBox::StandardButton>(box.exec());
+    }
+    ScriptedAnswers::Instance().Log(QStringLiteral("message"), text, ButtonName(*answer));
+    return *answer;
 }
 
 void CMessageBox::SetResponder(Responder responder) {
@@ -48,7 +129,10 @@ void CMessageBox::SetResponder(Responder responder) {
 QString CFileChooser::Choose(QWidget* parent, const Request& request) {
     if (const Responder& responder = ChooserResponder())
         return responder(request);
-    return RunDialog(parent, request);
+    const std::optional<QString> scripted = ScriptedAnswers::Instance().Next();
+    const QString path = scripted ? *scripted : RunDialog(parent, request);
+    ScriptedAnswers::Instance().Log(QStringLiteral("chooser"), request.start, path);
+    return path;
 }
 
 void CFileChooser::SetResponder(Responder responder) {

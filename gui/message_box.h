@@ -13,6 +13,12 @@ bool IsReadOnlyFile(const QString& path);
 
 // Every message box of the program goes through Show. A responder, when set, answers instead
 // of a modal box; tests use it to see what would have been shown and to choose the answer.
+//
+// A test that runs the program as a process of its own answers through files instead: the file
+// named by CORVANE_MESSAGE_ANSWERS holds one answer per line, taken in the order the program
+// asks: a button name ("Yes", "No", "Cancel", "Ok") for a message box, a path for a file
+// chooser (an empty line cancels). Each question and its answer is appended to the file named
+// by CORVANE_MESSAGE_LOG. Once the answers run out, or one does not fit, the user is asked.
 class CMessageBox {
 public:
     struct Request {

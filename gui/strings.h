@@ -11,6 +11,7 @@ inline const QString kOrganisation = QStringLiteral("Halvex");
 inline const QString kSettingsGroup = QStringLiteral("Settings");
 inline const QString kRecentGroup = QStringLiteral("Recent File List");
 inline const QString kHelpFileName = QStringLiteral("cvtool.chm");
+inline const QString kHelpTitle = QStringLiteral("Halvex(R) Corvane Help");
 inline const QString kUntitled = QStringLiteral("Untitled");
 
 inline const QString kWorkspaceFilter =

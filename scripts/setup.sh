@@ -7,7 +7,8 @@ packages=(
     build-essential cmake ninja-build ccache clang libclang-rt-14-dev
     libgtest-dev libgmock-dev googletest libbenchmark-dev
     qt6-base-dev libgl-dev libx11-dev nlohmann-json3-dev
-    libgsf-bin python3-olefile xvfb xauth openbox fonts-dejavu-core
+    libgsf-bin python3-olefile xvfb xauth openbox fonts-dejavu-core xdotool
+    fp-utils libchm-dev
 )
 command -v node >/dev/null || packages+=(nodejs)
 command -v npm >/dev/null || packages+=(npm)

@@ -1,0 +1,247 @@
+// Benchmarks of the program's windows: start-up to a shown demo workspace, and filling the
+// largest CMOS group (2,000 settings) of a 20,000-setting board, against Qt filling the same
+// rows as plain text into the same list. Prints its figures; runs on the offscreen platform
+// unless a display is named.
+#include "gui/child_frame.h"
+#include "gui/cmos_list.h"
+#include "gui/cvk_app.h"
+#include "gui/cvk_right_view.h"
+#include "gui/engine_call.h"
+#include "gui/main_frame.h"
+#include "gui/message_box.h"
+#include "gui/wsp_tree_view.h"
+#include "platform/com/com.h"
+#include "tools/cvkgen/board.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <dlfcn.h>
+#include <vector>
+
+namespace {
+
+constexpr std::size_t kBoardSettings = 20000;
+constexpr std::size_t kLargestGroup = 2000;
+constexpr std::size_t kOtherGroups = 50;
+constexpr std::size_t kDistinctPrompts = 1000;
+constexpr int kRounds = 5;
+// The demo board's workspace with the components a user ticks for it, modules included.
+constexpr LONG kDemoComponents = SUBSYS_AVAILABLE;
+
+// The settings of a board in menus: the first holds `largest`, the others `others` each.
+cvkgen::MapFileContent GeneratedBoard(std::size_t settings, std::size_t largest,
+                                      std::size_t others) {
+    cvkgen::MapFileContent m;
+    m.buildInfo.biosId = "BENCH.BIOS";
+    m.buildInfo.buildDateStamp = "0307150930";
+    m.buildInfo.maxLockSettings = 16;
+    m.buildInfo.maxHideSettings = 16;
+    m.strings = {"Menu", "Disabled", "Enabled", "Auto"};
+    for (std::size_t i = 0; i < kDistinctPrompts; ++i)
+        m.strings.push_back("Setting " + std::to_string(i));
+    m.languages.records = {{"Standard", {"us"}}};
+    cvk::TemplateRecord root{0, {}, 0};
+    std::size_t s = 0;
+    for (std::uint32_t g = 1; s < settings; ++g) {
+        cvk::TemplateItem menu;
+        menu.type = cvk::TemplateItem::kSubGroup;
+        menu.nameStringId = 0;
+        menu.subTemplateId = g;
+        root.items.push_back(menu);
+        cvk::TemplateRecord form{g, {}, 0};
+        const std::size_t end = std::min(settings, s + (g == 1 ? largest : others));
+        for (; s < end; ++s) {
+            const auto id = static_cast<std::uint16_t>(s + 1);
+            cvk::TemplateItem item;
+            item.type = cvk::TemplateItem::kSetting;
+            item.controlId = id;
+            form.items.push_back(item);
+            cvk::ControlRecord control;
+            control.type = 1;
+            control.controlId = id;
+            control.promptStringId = static_cast<std::uint16_t>(4 + s % kDistinctPrompts);
+            control.optionFlags = cvk::ControlRecord::kOptionListFlag;
+            control.typeBlock = {id, 0, 0, 0};
+            control.helpStringId = 0xFFFF;
+            control.optionCount = 3;
+            control.options = {{1, 0}, {2, 1}, {3, 2}};
+            m.controls.records.push_back(control);
+            cvk::TokenRecord token;
+            token.tokenId = id;
+            token.bitOffset = static_cast<std::uint16_t>(8 + (2 * s) % 2040);
+            token.bitMask = 3;
+            token.bitSize = 2;
+            token.defaultValue = 1;
+            m.tokens.records.push_back(token);
+            m.portable.records.push_back({"CMOS_S" + std::to_string(s), id});
+        }
+        m.setupTemplate.records.push_back(form);
+    }
+    m.setupTemplate.records.insert(m.setupTemplate.records.begin(), root);
+    return m;
+}
+
+bool RegisterLibrary(const char* path) {
+    void* handle = ::dlopen(path, RTLD_NOW | RTLD_LOCAL);
+    if (!handle)
+        return false;
+    using Entry = HRESULT (*)();
+    auto entry = reinterpret_cast<Entry>(::dlsym(handle, "DllRegisterServer"));
+    return entry && SUCCEEDED(entry());
+}
+
+// A workspace file with the given components, made through the engine as the program makes it.
+bool MakeWorkspace(const QString& map, LONG mask, const QString& workspacePath) {
+    cvk::ComInitializer com;
+    cvk::ComPtr<IServer> server;
+    if (FAILED(CoCreateInstance(CLSID_Server, nullptr, CLSCTX_INPROC_SERVER, IServer::iid,
+                                server.put_void())))
+        return false;
+    cvk::ComPtr<IWorkspace> workspace;
+    const bool made =
+        SUCCEEDED(server->NewWorkspace(mask, ToBstr(map).get(), workspace.put())) &&
+        SUCCEEDED(server->SaveWorkspace(workspace.get(), ToBstr(workspacePath).get())) &&
+        SUCCEEDED(server->CloseWorkspace(workspace.get()));
+    if (!made)
+        std::fprintf(stderr, "bench_gui: cannot make a workspace of %s\n", qPrintable(map));
+    return made;
+}
+
+std::vector<QTreeWidgetItem*> CmosGroups(CWspTreeView* tree) {
+    std::vector<QTreeWidgetItem*> groups;
+    for (QTreeWidgetItemIterator it(tree); *it; ++it) {
+        if (tree->DataOf(*it)->kind == TreeItemKind::CmosGroup)
+            groups.push_back(*it);
+    }
+    return groups;
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+double MillisecondsOf(const std::function<void()>& work) {
+    QElapsedTimer timer;
+    timer.start();
+    work();
+    QCoreApplication::processEvents();
+    return static_cast<double>(timer.nsecsElapsed()) / 1e6;
+}
+
+// Start-up with the workspace on the command line, to the shown main window with its tree.
+double MeasureStartUp(const QString& workspace) {
+    CCvkApp app;
+    double ms = MillisecondsOf([&] {
+        if (!app.InitInstance({workspace}) || !app.activeDocument())
+            std::fprintf(stderr, "bench_gui: the demo workspace did not open\n");
+    });
+    app.mainFrame()->close();
+    return ms;
+}
+
+int MeasureGroupFill(const QString& workspace) {
+    CCvkApp app;
+    if (!app.InitInstance({workspace}) || !app.activeDocument()) {
+        std::fprintf(stderr, "bench_gui: the 20,000-setting workspace did not open\n");
+        return 1;
+    }
+    CChildFrame* frame = app.mainFrame()->activeChildFrame();
+    CWspTreeView* tree = frame->treeView();
+    const std::vector<QTreeWidgetItem*> groups = CmosGroups(tree);
+    if (groups.size() < 2)
+        return 1;
+    CCmosList* list = frame->rightView()->cmosList();
+    // The largest group, found as the list shows it.
+    QTreeWidgetItem* largest = nullptr;
+    QTreeWidgetItem* other = nullptr;
+    int most = -1;
+    for (QTreeWidgetItem* group : groups) {
+        tree->setCurrentItem(group);
+        if (list->topLevelItemCount() > most) {
+            other = largest ? largest : other;
+            most = list->topLevelItemCount();
+            largest = group;
+        } else if (!other) {
+            other = group;
+        }
+    }
+    std::vector<double> fills;
+    std::vector<double> plain;
+    for (int round = 0; round < kRounds; ++round) {
+        tree->setCurrentItem(other);
+        QCoreApplication::processEvents();
+        fills.push_back(MillisecondsOf([&] { tree->setCurrentItem(largest); }));
+        // The same rows as plain text, into the same list.
+        std::vector<QStringList> rows;
+        for (int r = 0; r < list->topLevelItemCount(); ++r) {
+            QStringList texts;
+            for (int c = 0; c < list->columnCount(); ++c)
+                texts.append(list->topLevelItem(r)->text(c));
+            rows.push_back(texts);
+        }
+        list->clear();
+        QCoreApplication::processEvents();
+        plain.push_back(MillisecondsOf([&] {
+            QList<QTreeWidgetItem*> items;
+            for (const QStringList& texts : rows)
+                items.append(new QTreeWidgetItem(texts));
+            list->addTopLevelItems(items);
+        }));
+        if (rows.size() != kLargestGroup) {
+            std::fprintf(stderr, "bench_gui: the largest group shows %zu rows\n", rows.size());
+            return 1;
+        }
+    }
+    const double fill = Median(fills);
+    const double text = Median(plain);
+    std::printf("largest CMOS group of %zu settings (%zu rows): fill %.1f ms, plain text %.1f ms, "
+                "ratio %.2f (target 3)\n",
+                kBoardSettings, kLargestGroup, fill, text, fill / text);
+    app.mainFrame()->close();
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryDir dir;
+    qputenv("CORVANE_REGISTRY", dir.filePath(QStringLiteral("registry")).toUtf8());
+    qputenv("XDG_CONFIG_HOME", dir.filePath(QStringLiteral("config")).toUtf8());
+    QApplication application(argc, argv);
+    // Any message would be a failure of the run; it is printed, not waited for.
+    CMessageBox::SetResponder([](const CMessageBox::Request& request) {
+        std::fprintf(stderr, "bench_gui: message: %s\n", qPrintable(request.text));
+        return QMessageBox::No;
+    });
+    {
+        cvk::ComInitializer com;
+        if (!RegisterLibrary(CVKSERVER_LIBRARY) || !RegisterLibrary(MODWEAVE_LIBRARY)) {
+            std::fprintf(stderr, "bench_gui: cannot register the components\n");
+            return 1;
+        }
+    }
+    const QString demo = dir.filePath(QStringLiteral("demo.cvw"));
+    if (!MakeWorkspace(QStringLiteral(CORVANE_DEMO_MAP), kDemoComponents, demo))
+        return 1;
+    std::vector<double> startUps;
+    for (int round = 0; round < kRounds; ++round)
+        startUps.push_back(MeasureStartUp(demo));
+    std::printf("start-up to the shown demo workspace: %.1f ms (median of %d)\n", Median(startUps),
+                kRounds);
+
+    const QString map = dir.filePath(QStringLiteral("board20000.cvk"));
+    const QString big = dir.filePath(QStringLiteral("board20000.cvw"));
+    cvkgen::SaveFileAtomically(
+        map.toStdString(),
+        cvkgen::WriteMapFile(GeneratedBoard(kBoardSettings, kLargestGroup, kOtherGroups)));
+    if (!MakeWorkspace(map, SUBSYS_CMOS | SUBSYS_SMBIOS | SUBSYS_ENVCTL, big))
+        return 1;
+    return MeasureGroupFill(big);
+}
