@@ -14,41 +14,6 @@
 namespace cvk::testing {
 namespace {
 
-// Registers the engine and the module engine once per process through the libraries' own
-// DllRegisterServer; a program run by hand gets a temporary store rather than the user's.
-class RegisteredComponents : public ::testing::Environment {
-public:
-    void SetUp() override {
-        if (!std::getenv("CORVANE_REGISTRY")) {
-            ownStore_ = (std::filesystem::temp_directory_path() /
-                         ("cvk-modules-" + std::to_string(::getpid()) + ".registry"))
-                            .string();
-            ::setenv("CORVANE_REGISTRY", ownStore_.c_str(), 1);
-        }
-        ComInitializer com;
-        Register(CVKSERVER_LIBRARY);
-        Register(MODWEAVE_LIBRARY);
-    }
-    void TearDown() override {
-        if (!ownStore_.empty())
-            std::filesystem::remove(ownStore_);
-    }
-
-private:
-    static void Register(const char* library) {
-        void* handle = ::dlopen(library, RTLD_NOW | RTLD_LOCAL);
-        ASSERT_NE(handle, nullptr) << ::dlerror();
-        auto entry = reinterpret_cast<HRESULT (*)()>(::dlsym(handle, "DllRegisterServer"));
-        ASSERT_NE(entry, nullptr);
-        ASSERT_EQ(entry(), S_OK) << library;
-    }
-
-    std::string ownStore_;
-};
-
-[[maybe_unused]] const auto* const kRegistered =
-    ::testing::AddGlobalTestEnvironment(new RegisteredComponents);
-
 void PutLe(std::string* bytes, std::size_t at, std::uint32_t value) {
     for (int i = 0; i < 4; ++i)
         (*bytes)[at + i] = static_cast<char>(value >> (8 * i));
