@@ -2,6 +2,7 @@
 // largest CMOS group (2,000 settings) of a 20,000-setting board, against Qt filling the same
 // rows as plain text into the same list. Prints its figures; runs on the offscreen platform
 // unless a display is named.
+#include "bench/generated_board.h"
 #include "gui/child_frame.h"
 #include "gui/cmos_list.h"
 #include "gui/cvk_app.h"
@@ -27,63 +28,9 @@ namespace {
 constexpr std::size_t kBoardSettings = 20000;
 constexpr std::size_t kLargestGroup = 2000;
 constexpr std::size_t kOtherGroups = 50;
-constexpr std::size_t kDistinctPrompts = 1000;
 constexpr int kRounds = 5;
 // The demo board's workspace with the components a user ticks for it, modules included.
 constexpr LONG kDemoComponents = SUBSYS_AVAILABLE;
-
-// The settings of a board in menus: the first holds `largest`, the others `others` each.
-cvkgen::MapFileContent GeneratedBoard(std::size_t settings, std::size_t largest,
-                                      std::size_t others) {
-    cvkgen::MapFileContent m;
-    m.buildInfo.biosId = "BENCH.BIOS";
-    m.buildInfo.buildDateStamp = "0307150930";
-    m.buildInfo.maxLockSettings = 16;
-    m.buildInfo.maxHideSettings = 16;
-    m.strings = {"Menu", "Disabled", "Enabled", "Auto"};
-    for (std::size_t i = 0; i < kDistinctPrompts; ++i)
-        m.strings.push_back("Setting " + std::to_string(i));
-    m.languages.records = {{"Standard", {"us"}}};
-    cvk::TemplateRecord root{0, {}, 0};
-    std::size_t s = 0;
-    for (std::uint32_t g = 1; s < settings; ++g) {
-        cvk::TemplateItem menu;
-        menu.type = cvk::TemplateItem::kSubGroup;
-        menu.nameStringId = 0;
-        menu.subTemplateId = g;
-        root.items.push_back(menu);
-        cvk::TemplateRecord form{g, {}, 0};
-        const std::size_t end = std::min(settings, s + (g == 1 ? largest : others));
-        for (; s < end; ++s) {
-            const auto id = static_cast<std::uint16_t>(s + 1);
-            cvk::TemplateItem item;
-            item.type = cvk::TemplateItem::kSetting;
-            item.controlId = id;
-            form.items.push_back(item);
-            cvk::ControlRecord control;
-            control.type = 1;
-            control.controlId = id;
-            control.promptStringId = static_cast<std::uint16_t>(4 + s % kDistinctPrompts);
-            control.optionFlags = cvk::ControlRecord::kOptionListFlag;
-            control.typeBlock = {id, 0, 0, 0};
-            control.helpStringId = 0xFFFF;
-            control.optionCount = 3;
-            control.options = {{1, 0}, {2, 1}, {3, 2}};
-            m.controls.records.push_back(control);
-            cvk::TokenRecord token;
-            token.tokenId = id;
-            token.bitOffset = static_cast<std::uint16_t>(8 + (2 * s) % 2040);
-            token.bitMask = 3;
-            token.bitSize = 2;
-            token.defaultValue = 1;
-            m.tokens.records.push_back(token);
-            m.portable.records.push_back({"CMOS_S" + std::to_string(s), id});
-        }
-        m.setupTemplate.records.push_back(form);
-    }
-    m.setupTemplate.records.insert(m.setupTemplate.records.begin(), root);
-    return m;
-}
 
 bool RegisterLibrary(const char* path) {
     void* handle = ::dlopen(path, RTLD_NOW | RTLD_LOCAL);
@@ -240,7 +187,7 @@ int main(int argc, char** argv) {
     const QString big = dir.filePath(QStringLiteral("board20000.cvw"));
     cvkgen::SaveFileAtomically(
         map.toStdString(),
-        cvkgen::WriteMapFile(GeneratedBoard(kBoardSettings, kLargestGroup, kOtherGroups)));
+        cvkgen::WriteMapFile(bench::GeneratedBoard(kBoardSettings, kLargestGroup, kOtherGroups)));
     if (!MakeWorkspace(map, SUBSYS_CMOS | SUBSYS_SMBIOS | SUBSYS_ENVCTL, big))
         return 1;
     return MeasureGroupFill(big);

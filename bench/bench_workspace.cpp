@@ -1,6 +1,7 @@
 // Benchmark: NewWorkspace, SaveWorkspace, OpenWorkspace and DumpIni on generated boards of
 // 2,000 and 20,000 CMOS settings; prints each time, the 20,000 to 2,000 ratio and the peak
 // memory per setting. Usage: bench_workspace [scratch-folder]
+#include "bench/generated_board.h"
 #include "engine/core/server.h"
 #include "platform/com/com.h"
 #include "tools/cvkgen/map_writer.h"
@@ -20,59 +21,6 @@
 namespace {
 
 constexpr std::size_t kSettingsPerMenu = 50;
-constexpr std::size_t kDistinctPrompts = 1000;
-
-// A board of `settings` settings in menus of 50, three answers each, every one with a keyword
-// and a place in the CMOS image; the texts are shared so that the string area stays small.
-cvkgen::MapFileContent GeneratedBoard(std::size_t settings) {
-    cvkgen::MapFileContent m;
-    m.buildInfo.biosId = "BENCH.BIOS";
-    m.buildInfo.buildDateStamp = "0307150930";
-    m.buildInfo.maxLockSettings = 16;
-    m.buildInfo.maxHideSettings = 16;
-    m.strings = {"Menu", "Disabled", "Enabled", "Auto"};
-    for (std::size_t i = 0; i < kDistinctPrompts; ++i)
-        m.strings.push_back("Setting " + std::to_string(i));
-    m.languages.records = {{"Standard", {"us"}}};
-    cvk::TemplateRecord root{0, {}, 0};
-    const std::size_t menus = (settings + kSettingsPerMenu - 1) / kSettingsPerMenu;
-    for (std::size_t g = 0; g < menus; ++g) {
-        cvk::TemplateItem menu;
-        menu.type = cvk::TemplateItem::kSubGroup;
-        menu.nameStringId = 0;
-        menu.subTemplateId = static_cast<std::uint32_t>(g + 1);
-        root.items.push_back(menu);
-        cvk::TemplateRecord form{static_cast<std::uint32_t>(g + 1), {}, 0};
-        for (std::size_t s = g * kSettingsPerMenu; s < std::min(settings, (g + 1) * 50); ++s) {
-            const auto id = static_cast<std::uint16_t>(s + 1);
-            cvk::TemplateItem item;
-            item.type = cvk::TemplateItem::kSetting;
-            item.controlId = id;
-            form.items.push_back(item);
-            cvk::ControlRecord control;
-            control.type = 1;
-            control.controlId = id;
-            control.promptStringId = static_cast<std::uint16_t>(4 + s % kDistinctPrompts);
-            control.optionFlags = cvk::ControlRecord::kOptionListFlag;
-            control.typeBlock = {id, 0, 0, 0};
-            control.helpStringId = 0xFFFF;
-            control.optionCount = 3;
-            control.options = {{1, 0}, {2, 1}, {3, 2}};
-            m.controls.records.push_back(control);
-            cvk::TokenRecord token;
-            token.tokenId = id;
-            token.bitOffset = static_cast<std::uint16_t>(8 + (2 * s) % 2040);
-            token.bitMask = 3;
-            token.bitSize = 2;
-            token.defaultValue = 1;
-            m.tokens.records.push_back(token);
-            m.portable.records.push_back({"CMOS_S" + std::to_string(s), id});
-        }
-        m.setupTemplate.records.push_back(form);
-    }
-    m.setupTemplate.records.insert(m.setupTemplate.records.begin(), root);
-    return m;
-}
 
 double Seconds(std::chrono::steady_clock::time_point since) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
@@ -179,7 +127,8 @@ int main(int argc, char** argv) {
     long peakKiB[2] = {0, 0};
     for (int i = 0; i < 2; ++i) {
         const std::string map = (folder / ("board" + std::to_string(sizes[i]) + ".cvk")).string();
-        cvkgen::SaveFileAtomically(map, cvkgen::WriteMapFile(GeneratedBoard(sizes[i])));
+        cvkgen::SaveFileAtomically(map, cvkgen::WriteMapFile(bench::GeneratedBoard(
+                                            sizes[i], kSettingsPerMenu, kSettingsPerMenu)));
         Timings none;
         long baseKiB = 0;
         if (!Measure(map, folder.string(), false, &none, &baseKiB))
@@ -198,8 +147,7 @@ int main(int argc, char** argv) {
                     "OpenWorkspace %.3f s, DumpIni %.3f s\n",
                     sizes[i], times[i].create, times[i].save, times[i].open, times[i].dump);
         std::printf("%6zu settings: peak memory %.0f bytes per setting (target 2048)\n", sizes[i],
-                    1024.0 * static_cast<double>(peak - baseKiB) /
-                        static_cast<double>(sizes[i]));
+                    1024.0 * static_cast<double>(peak - baseKiB) / static_cast<double>(sizes[i]));
     }
     // The growth from the small board to the large one, free of the libraries' fixed cost.
     std::printf("added memory per added setting (target 2048): %.0f bytes\n",
