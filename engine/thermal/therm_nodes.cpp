@@ -104,17 +104,11 @@ HRESULT CoThermChoice::LoadRecord(RecordReader& in, int) {
 }
 
 HRESULT CoThermChoice::Save(IStream* stream, BOOL clearDirty) {
-    if (!stream)
-        return E_POINTER;
-    RecordWriter out(stream);
-    return Boundary(kThermChoiceSource, [&] { return SaveRecord(out, clearDirty); });
+    return SaveThermRecord(*this, kThermChoiceSource, stream, clearDirty);
 }
 
 HRESULT CoThermChoice::Load(IStream* stream) {
-    if (!stream)
-        return E_POINTER;
-    RecordReader in(stream);
-    return Boundary(kThermChoiceSource, [&] { return LoadRecord(in, 0); });
+    return LoadThermRecord(*this, kThermChoiceSource, stream);
 }
 
 // ---- CoThermSetting --------------------------------------------------------------------------
@@ -349,17 +343,11 @@ HRESULT CoThermSetting::LoadRecord(RecordReader& in, int depth) {
 }
 
 HRESULT CoThermSetting::Save(IStream* stream, BOOL clearDirty) {
-    if (!stream)
-        return E_POINTER;
-    RecordWriter out(stream);
-    return Boundary(kThermSettingSource, [&] { return SaveRecord(out, clearDirty); });
+    return SaveThermRecord(*this, kThermSettingSource, stream, clearDirty);
 }
 
 HRESULT CoThermSetting::Load(IStream* stream) {
-    if (!stream)
-        return E_POINTER;
-    RecordReader in(stream);
-    return Boundary(kThermSettingSource, [&] { return LoadRecord(in, 0); });
+    return LoadThermRecord(*this, kThermSettingSource, stream);
 }
 
 // ---- CoThermGroup ----------------------------------------------------------------------------
@@ -508,17 +496,11 @@ HRESULT CoThermGroup::LoadRecord(RecordReader& in, int depth) {
 }
 
 HRESULT CoThermGroup::Save(IStream* stream, BOOL clearDirty) {
-    if (!stream)
-        return E_POINTER;
-    RecordWriter out(stream);
-    return Boundary(kThermGroupSource, [&] { return SaveRecord(out, clearDirty); });
+    return SaveThermRecord(*this, kThermGroupSource, stream, clearDirty);
 }
 
 HRESULT CoThermGroup::Load(IStream* stream) {
-    if (!stream)
-        return E_POINTER;
-    RecordReader in(stream);
-    return Boundary(kThermGroupSource, [&] { return LoadRecord(in, 0); });
+    return LoadThermRecord(*this, kThermGroupSource, stream);
 }
 
 } // namespace cvk

@@ -44,6 +44,25 @@ protected:
     ~IThermGroupImpl() = default;
 };
 
+// Save and load of a whole record from a stream, for the nodes and lists of the tree, whose
+// records are written by `SaveRecord(RecordWriter&, BOOL)` and read by
+// `LoadRecord(RecordReader&, int depth)`.
+template <class Node>
+HRESULT SaveThermRecord(Node& node, std::u16string_view source, IStream* stream, BOOL clearDirty) {
+    if (!stream)
+        return E_POINTER;
+    RecordWriter out(stream);
+    return Boundary(source, [&] { return node.SaveRecord(out, clearDirty); });
+}
+
+template <class Node>
+HRESULT LoadThermRecord(Node& node, std::u16string_view source, IStream* stream) {
+    if (!stream)
+        return E_POINTER;
+    RecordReader in(stream);
+    return Boundary(source, [&] { return node.LoadRecord(in, 0); });
+}
+
 // The lists of the tree: the list protocol with the thermal error texts, duplicate refusal and
 // the list record (version 1.0, element count, cursor position, the elements' records).
 // `Element` provides `HRESULT SaveRecord(RecordWriter&, BOOL)`,
@@ -118,16 +137,10 @@ public:
     }
 
     HRESULT Save(IStream* stream, BOOL clearDirty) override {
-        if (!stream)
-            return E_POINTER;
-        RecordWriter out(stream);
-        return Boundary(kThermListSource, [&] { return SaveRecord(out, clearDirty); });
+        return SaveThermRecord(*this, kThermListSource, stream, clearDirty);
     }
     HRESULT Load(IStream* stream) override {
-        if (!stream)
-            return E_POINTER;
-        RecordReader in(stream);
-        return Boundary(kThermListSource, [&] { return LoadRecord(in, 0); });
+        return LoadThermRecord(*this, kThermListSource, stream);
     }
 
     HRESULT SaveRecord(RecordWriter& out, BOOL clearDirty) {
