@@ -3,8 +3,8 @@
 
 #include "platform/com/stream.h"
 
-constexpr CLSID CLSID_ModweaveEngine{0xBDD0C9DE, 0xBBFE, 0x4BF4,
-                                     {0xB4, 0x58, 0xAB, 0x6E, 0x29, 0x63, 0xA9, 0xA1}};
+constexpr CLSID CLSID_ModweaveEngine{
+    0xBDD0C9DE, 0xBBFE, 0x4BF4, {0xB4, 0x58, 0xAB, 0x6E, 0x29, 0x63, 0xA9, 0xA1}};
 
 // Module types as the module engine reports them; any other value is a normal module.
 constexpr LONG MODWEAVE_TYPE_LANGUAGE = 1;
@@ -22,8 +22,8 @@ constexpr HRESULT MODWEAVE_E_NOIMAGE = MakeStatus(0x80040806);
 
 // The splash logo of a flash image: the user's picture and the badge drawn over it.
 struct IModweaveLogo : IUnknown {
-    static constexpr IID iid{0x5C1F0B7E, 0x2D4A, 0x4E61,
-                             {0x9B, 0x3E, 0x71, 0x0A, 0xC4, 0x58, 0x2F, 0x93}};
+    static constexpr IID iid{
+        0x5C1F0B7E, 0x2D4A, 0x4E61, {0x9B, 0x3E, 0x71, 0x0A, 0xC4, 0x58, 0x2F, 0x93}};
     virtual HRESULT get_BadgeX(LONG* x) = 0;
     virtual HRESULT put_BadgeX(LONG x) = 0;
     virtual HRESULT get_BadgeY(LONG* y) = 0;
@@ -44,8 +44,8 @@ protected:
 
 // One module of the flash image's catalogue.
 struct IModweaveModule : IUnknown {
-    static constexpr IID iid{0x8E4B6D21, 0x7F30, 0x4C9A,
-                             {0xA2, 0x15, 0x3D, 0x9E, 0x60, 0xB7, 0x14, 0xC8}};
+    static constexpr IID iid{
+        0x8E4B6D21, 0x7F30, 0x4C9A, {0xA2, 0x15, 0x3D, 0x9E, 0x60, 0xB7, 0x14, 0xC8}};
     virtual HRESULT get_Required(VARIANT_BOOL* required) = 0;
     virtual HRESULT get_UserUpdateable(VARIANT_BOOL* updateable) = 0;
     virtual HRESULT get_ShortDescription(BSTR* text) = 0;
@@ -69,8 +69,8 @@ protected:
 
 // The catalogue of an opened flash image, in image order.
 struct IModweaveModules : IUnknown {
-    static constexpr IID iid{0x2A7D93F4, 0x61C8, 0x4B05,
-                             {0x8F, 0x4C, 0xE2, 0x1B, 0x95, 0x3A, 0x70, 0xD6}};
+    static constexpr IID iid{
+        0x2A7D93F4, 0x61C8, 0x4B05, {0x8F, 0x4C, 0xE2, 0x1B, 0x95, 0x3A, 0x70, 0xD6}};
     virtual HRESULT get_Count(LONG* count) = 0;
     // 0-based position in the catalogue.
     virtual HRESULT GetItem(LONG index, IModweaveModule** module) = 0;
@@ -83,8 +83,8 @@ protected:
 
 // The module engine object.
 struct IModweaveEngine : IUnknown {
-    static constexpr IID iid{0xBAD96978, 0x58CD, 0x4D36,
-                             {0x86, 0x37, 0x0D, 0xBA, 0x88, 0x5C, 0x93, 0x5D}};
+    static constexpr IID iid{
+        0xBAD96978, 0x58CD, 0x4D36, {0x86, 0x37, 0x0D, 0xBA, 0x88, 0x5C, 0x93, 0x5D}};
     virtual HRESULT Initialize(LONG options) = 0;
     virtual HRESULT get_FlashPartSize(LONG* bytes) = 0;
     virtual HRESULT put_FlashPartSize(LONG bytes) = 0;

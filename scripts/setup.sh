@@ -4,7 +4,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(
-    build-essential cmake ninja-build ccache clang libclang-rt-14-dev
+    build-essential cmake ninja-build ccache clang clang-format libclang-rt-14-dev
     libgtest-dev libgmock-dev googletest libbenchmark-dev
     qt6-base-dev libgl-dev libx11-dev nlohmann-json3-dev
     libgsf-bin python3-olefile xvfb xauth openbox fonts-dejavu-core xdotool

@@ -4,6 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
+scripts/format-check.sh
 
 export CORVANE_REQUIRE_INTEROP=1
 

@@ -46,7 +46,9 @@ HRESULT RecordWriter::U32(std::uint32_t value) {
     return Bytes(bytes, sizeof bytes);
 }
 
-HRESULT RecordWriter::Float(float value) { return U32(std::bit_cast<std::uint32_t>(value)); }
+HRESULT RecordWriter::Float(float value) {
+    return U32(std::bit_cast<std::uint32_t>(value));
+}
 
 HRESULT RecordWriter::CountedString(const Bstr& text) {
     if (text.is_null())

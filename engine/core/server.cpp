@@ -12,7 +12,9 @@ namespace {
 
 constexpr char16_t kStreamName[] = u"cvkData";
 
-std::string Utf8Path(BSTR path) { return text::Utf16ToUtf8(Bstr(path).view()); }
+std::string Utf8Path(BSTR path) {
+    return text::Utf16ToUtf8(Bstr(path).view());
+}
 
 } // namespace
 
@@ -171,12 +173,24 @@ HRESULT Server::MaskValue(LONG value, LONG* mask) const {
     return S_OK;
 }
 
-HRESULT Server::get_SUB_SYS_MASK_CMOS(LONG* mask) { return MaskValue(SUBSYS_CMOS, mask); }
-HRESULT Server::get_SUB_SYS_MASK_SMBIOS(LONG* mask) { return MaskValue(SUBSYS_SMBIOS, mask); }
-HRESULT Server::get_SUB_SYS_MASK_ENVCTL(LONG* mask) { return MaskValue(SUBSYS_ENVCTL, mask); }
-HRESULT Server::get_SUB_SYS_MASK_SPLASH(LONG* mask) { return MaskValue(SUBSYS_SPLASH, mask); }
-HRESULT Server::get_SUB_SYS_MASK_BOM(LONG* mask) { return MaskValue(SUBSYS_BOM, mask); }
-HRESULT Server::get_SUB_SYS_MASK_FLEX(LONG* mask) { return MaskValue(SUBSYS_FLEX, mask); }
+HRESULT Server::get_SUB_SYS_MASK_CMOS(LONG* mask) {
+    return MaskValue(SUBSYS_CMOS, mask);
+}
+HRESULT Server::get_SUB_SYS_MASK_SMBIOS(LONG* mask) {
+    return MaskValue(SUBSYS_SMBIOS, mask);
+}
+HRESULT Server::get_SUB_SYS_MASK_ENVCTL(LONG* mask) {
+    return MaskValue(SUBSYS_ENVCTL, mask);
+}
+HRESULT Server::get_SUB_SYS_MASK_SPLASH(LONG* mask) {
+    return MaskValue(SUBSYS_SPLASH, mask);
+}
+HRESULT Server::get_SUB_SYS_MASK_BOM(LONG* mask) {
+    return MaskValue(SUBSYS_BOM, mask);
+}
+HRESULT Server::get_SUB_SYS_MASK_FLEX(LONG* mask) {
+    return MaskValue(SUBSYS_FLEX, mask);
+}
 
 HRESULT Server::get_ModweaveVersion(BSTR* version) {
     if (!version)

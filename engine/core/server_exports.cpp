@@ -81,7 +81,9 @@ registry::TypeLibRegistration TypeLibOf(const std::string& library) {
     return reg;
 }
 
-std::string ThisLibrary() { return ModulePath(reinterpret_cast<const void*>(&ObjectTable)); }
+std::string ThisLibrary() {
+    return ModulePath(reinterpret_cast<const void*>(&ObjectTable));
+}
 
 } // namespace
 
@@ -89,13 +91,13 @@ CVK_EXPORT HRESULT DllGetClassObject(REFCLSID clsid, REFIID riid, void** object)
     return GetClassObject<ServerModule, Server, Workspace, Cmos, GroupNode, SettingNode, ChoiceNode,
                           GroupList, SettingList, ChoiceList, SmbiosList, SmbiosNode, CoTherm,
                           CoThermGroup, CoThermSetting, CoThermChoice, CoThermGroupList,
-                          CoThermSettingList, CoThermChoiceList, Flex,
-                          FlexModuleList, FlexModule, FlexDependencyList, FlexLogoModule,
-                          Report>(
-        clsid, riid, object);
+                          CoThermSettingList, CoThermChoiceList, Flex, FlexModuleList, FlexModule,
+                          FlexDependencyList, FlexLogoModule, Report>(clsid, riid, object);
 }
 
-CVK_EXPORT HRESULT DllCanUnloadNow() { return ServerModule::CanUnloadNow(); }
+CVK_EXPORT HRESULT DllCanUnloadNow() {
+    return ServerModule::CanUnloadNow();
+}
 
 CVK_EXPORT HRESULT DllRegisterServer() {
     const std::string library = ThisLibrary();

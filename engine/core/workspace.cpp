@@ -26,7 +26,9 @@ HRESULT CopyOut(const Bstr& text, BSTR* out) {
     return *out ? S_OK : E_OUTOFMEMORY;
 }
 
-VARIANT_BOOL ToVariantBool(bool value) { return value ? VARIANT_TRUE : VARIANT_FALSE; }
+VARIANT_BOOL ToVariantBool(bool value) {
+    return value ? VARIANT_TRUE : VARIANT_FALSE;
+}
 
 bool FolderExists(BSTR dir) {
     struct stat info {};
@@ -60,12 +62,18 @@ template <class T, class I> HRESULT Workspace::Guarded(LONG bit, const ComPtr<T>
     return S_OK;
 }
 
-HRESULT Workspace::get_Cmos(ICmos** cmos) { return Guarded(SUBSYS_CMOS, cmos_, cmos); }
+HRESULT Workspace::get_Cmos(ICmos** cmos) {
+    return Guarded(SUBSYS_CMOS, cmos_, cmos);
+}
 HRESULT Workspace::get_SmbiosList(ISmbiosList** list) {
     return Guarded(SUBSYS_SMBIOS, smbios_, list);
 }
-HRESULT Workspace::get_Therm(ITherm** therm) { return Guarded(SUBSYS_ENVCTL, therm_, therm); }
-HRESULT Workspace::get_Flex(IFlex** flex) { return Guarded(SUBSYS_FLEX, flex_, flex); }
+HRESULT Workspace::get_Therm(ITherm** therm) {
+    return Guarded(SUBSYS_ENVCTL, therm_, therm);
+}
+HRESULT Workspace::get_Flex(IFlex** flex) {
+    return Guarded(SUBSYS_FLEX, flex_, flex);
+}
 
 HRESULT Workspace::get_Valid(VARIANT_BOOL* valid) {
     if (!valid)
@@ -88,11 +96,21 @@ HRESULT Workspace::get_MapFileInUse(VARIANT_BOOL* inUse) {
     return S_OK;
 }
 
-HRESULT Workspace::get_BIOSBuildDate(BSTR* date) { return CopyOut(buildDate_, date); }
-HRESULT Workspace::get_BIOSVersion(BSTR* version) { return CopyOut(version_, version); }
-HRESULT Workspace::get_BIOSID(BSTR* id) { return CopyOut(biosId_, id); }
-HRESULT Workspace::get_IniFilePath(BSTR* path) { return CopyOut(iniFile_, path); }
-HRESULT Workspace::get_MapFilePath(BSTR* path) { return CopyOut(mapFile_, path); }
+HRESULT Workspace::get_BIOSBuildDate(BSTR* date) {
+    return CopyOut(buildDate_, date);
+}
+HRESULT Workspace::get_BIOSVersion(BSTR* version) {
+    return CopyOut(version_, version);
+}
+HRESULT Workspace::get_BIOSID(BSTR* id) {
+    return CopyOut(biosId_, id);
+}
+HRESULT Workspace::get_IniFilePath(BSTR* path) {
+    return CopyOut(iniFile_, path);
+}
+HRESULT Workspace::get_MapFilePath(BSTR* path) {
+    return CopyOut(mapFile_, path);
+}
 
 HRESULT Workspace::get_RequiresSave(VARIANT_BOOL* requiresSave) {
     if (!requiresSave)
@@ -292,8 +310,8 @@ HRESULT Workspace::DumpIniToFloppy(BSTR dir, BSTR baseFileName, LONG subsysMask)
     });
 }
 
-HRESULT Workspace::DumpBatchToFloppy(BSTR dir, BSTR baseFileName, BSTR biosName,
-                                     BSTR langPackName, LONG subsysMask, LONG commandMask) {
+HRESULT Workspace::DumpBatchToFloppy(BSTR dir, BSTR baseFileName, BSTR biosName, BSTR langPackName,
+                                     LONG subsysMask, LONG commandMask) {
     CVK_RETURN_IF_FAILED(CheckOutputMask(subsysMask));
     CVK_RETURN_IF_FAILED(CheckFloppyTarget(dir, baseFileName));
     return Boundary(kWorkspaceErrorSource, [&] {
@@ -310,9 +328,8 @@ HRESULT Workspace::DumpBatchToFloppy(BSTR dir, BSTR baseFileName, BSTR biosName,
 HRESULT Workspace::ModifyAutoexecBatFile(BSTR dir) {
     if (!FolderExists(dir))
         return E_FAIL;
-    return Boundary(kWorkspaceErrorSource, [&] {
-        return AddBatchCallToAutoexec(text::Utf16ToUtf8(Bstr(dir).view()));
-    });
+    return Boundary(kWorkspaceErrorSource,
+                    [&] { return AddBatchCallToAutoexec(text::Utf16ToUtf8(Bstr(dir).view())); });
 }
 
 HRESULT Workspace::get_LangPackName(BSTR* name) {

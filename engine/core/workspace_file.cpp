@@ -114,8 +114,8 @@ HRESULT Workspace::Load(IStream* stream) {
         for (std::uint16_t& unit : signature)
             CVK_RETURN_IF_FAILED(in.U16(&unit));
         if (!SignatureMatches(signature))
-            return ReportError(kWorkspaceErrorSource,
-                               u"Halvex(R) Corvane file signature not found", E_ACCESSDENIED);
+            return ReportError(kWorkspaceErrorSource, u"Halvex(R) Corvane file signature not found",
+                               E_ACCESSDENIED);
         float version = 0;
         CVK_RETURN_IF_FAILED(in.Float(&version));
         if (!VersionSupported(version))

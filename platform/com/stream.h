@@ -8,8 +8,8 @@ enum STREAM_SEEK : DWORD { STREAM_SEEK_SET = 0, STREAM_SEEK_CUR = 1, STREAM_SEEK
 enum STGC : DWORD { STGC_DEFAULT = 0 };
 
 struct IStream : IUnknown {
-    static constexpr IID iid{0x0000000C, 0x0000, 0x0000,
-                             {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+    static constexpr IID iid{
+        0x0000000C, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
     // Reads up to `size` bytes; `read` (may be null) receives how many came. Reading at the end
     // is success with 0 bytes.
     virtual HRESULT Read(void* buffer, ULONG size, ULONG* read) = 0;

@@ -48,10 +48,16 @@ struct CY {
 constexpr VARIANT_BOOL VARIANT_TRUE = -1;
 constexpr VARIANT_BOOL VARIANT_FALSE = 0;
 
-constexpr bool SUCCEEDED(HRESULT hr) { return hr >= 0; }
-constexpr bool FAILED(HRESULT hr) { return hr < 0; }
+constexpr bool SUCCEEDED(HRESULT hr) {
+    return hr >= 0;
+}
+constexpr bool FAILED(HRESULT hr) {
+    return hr < 0;
+}
 
-constexpr HRESULT MakeStatus(std::uint32_t bits) { return static_cast<HRESULT>(bits); }
+constexpr HRESULT MakeStatus(std::uint32_t bits) {
+    return static_cast<HRESULT>(bits);
+}
 
 // Generic statuses.
 constexpr HRESULT S_OK = 0;

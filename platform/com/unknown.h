@@ -6,8 +6,8 @@
 // Each interface names its identifier as a static member `iid`, so that ComPtr and
 // QueryInterface helpers can find it without macros.
 struct IUnknown {
-    static constexpr IID iid{0x00000000, 0x0000, 0x0000,
-                             {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+    static constexpr IID iid{
+        0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
     virtual HRESULT QueryInterface(REFIID riid, void** object) = 0;
     virtual ULONG AddRef() = 0;
     virtual ULONG Release() = 0;

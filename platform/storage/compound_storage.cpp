@@ -4,8 +4,8 @@
 #include "platform/storage/compound_format.h"
 #include "platform/storage/compound_reader.h"
 #include "platform/storage/compound_writer.h"
-#include "platform/storage/storage_module.h"
 #include "platform/storage/storage_internal.h"
+#include "platform/storage/storage_module.h"
 
 #include <limits>
 #include <memory>

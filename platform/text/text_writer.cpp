@@ -5,7 +5,9 @@
 
 namespace cvk::text {
 
-void TextWriter::Write(std::u16string_view text) { bytes_ += EncodeWindows1252(text); }
+void TextWriter::Write(std::u16string_view text) {
+    bytes_ += EncodeWindows1252(text);
+}
 
 void TextWriter::WriteLine(std::u16string_view text) {
     Write(text);

@@ -74,8 +74,7 @@ bool LoadExports(const std::string& library, Exports* exports) {
                      why ? why : "unknown reason");
         return false;
     }
-    exports->isGUIRunning =
-        reinterpret_cast<SetupaidIsGUIRunning>(::dlsym(handle, "isGUIRunning"));
+    exports->isGUIRunning = reinterpret_cast<SetupaidIsGUIRunning>(::dlsym(handle, "isGUIRunning"));
     exports->closeGUI = reinterpret_cast<SetupaidCloseGUI>(::dlsym(handle, "CloseGUI"));
     exports->isMultipleUsers =
         reinterpret_cast<SetupaidIsMultipleUsers>(::dlsym(handle, "isMultipleUsers"));

@@ -419,8 +419,8 @@ TEST(BiosStringTable, DisplayRulesActOnTheRawBytes) {
          "1.5"},
         {"IDE Master   :", "IDE Master"},
         {"Primary IDE Slave : Auto", "Primary IDE Slave"},
-        {"IDE Master:Auto", "IDE Master"}, // a space anywhere before the colon will do
-        {"A:IDE Master : x", "A:IDE Master"}, // a colon with no space before it stays
+        {"IDE Master:Auto", "IDE Master"},              // a space anywhere before the colon will do
+        {"A:IDE Master : x", "A:IDE Master"},           // a colon with no space before it stays
         {"Primary IDE Master  ", "Primary IDE Master"}, // trailing blanks go without a cut
         {"Master Volume   :", "Master Volume   :"},
         {"IDE Master 1\xAB :", "IDE Master 1.5"},

@@ -30,16 +30,19 @@ TEST(Windows1252, CharactersOutsideTheCodePageBecomeQuestionMarks) {
 }
 
 TEST(Utf8, RoundTripsThroughUtf16IncludingSupplementaryPlanes) {
-    const std::string utf8 = "Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC \xF0\x9F\x98\x80";
+    const std::string utf8 = "Gr\xC3\xBC\xC3\x9F"
+                             "e \xE2\x82\xAC \xF0\x9F\x98\x80";
     const std::u16string wide = Utf8ToUtf16(utf8);
     EXPECT_EQ(wide, u"Gr\u00FC\u00DFe \u20AC \U0001F600");
     EXPECT_EQ(Utf16ToUtf8(wide), utf8);
 }
 
 TEST(Utf8, MalformedSequencesBecomeReplacementCharacters) {
-    EXPECT_EQ(Utf8ToUtf16("a\xFF" "b"), u"a\uFFFDb");
-    EXPECT_EQ(Utf8ToUtf16("\xC3"), u"\uFFFD");           // cut short at the end
-    EXPECT_EQ(Utf8ToUtf16("\xC0\xAF"), u"\uFFFD\uFFFD"); // overlong
+    EXPECT_EQ(Utf8ToUtf16("a\xFF"
+                          "b"),
+              u"a\uFFFDb");
+    EXPECT_EQ(Utf8ToUtf16("\xC3"), u"\uFFFD");                     // cut short at the end
+    EXPECT_EQ(Utf8ToUtf16("\xC0\xAF"), u"\uFFFD\uFFFD");           // overlong
     EXPECT_EQ(Utf8ToUtf16("\xED\xA0\x80"), u"\uFFFD\uFFFD\uFFFD"); // encoded surrogate
 }
 
