@@ -3,14 +3,14 @@
 // rows as plain text into the same list. Prints its figures; runs on the offscreen platform
 // unless a display is named.
 #include "bench/generated_board.h"
-#include "gui/child_frame.h"
-#include "gui/cmos_list.h"
-#include "gui/cvk_app.h"
-#include "gui/cvk_right_view.h"
-#include "gui/engine_call.h"
-#include "gui/main_frame.h"
-#include "gui/message_box.h"
-#include "gui/wsp_tree_view.h"
+#include "gui/common/engine_call.h"
+#include "gui/common/message_box.h"
+#include "gui/settings/cmos_list.h"
+#include "gui/settings/cvk_right_view.h"
+#include "gui/settings/wsp_tree_view.h"
+#include "gui/shell/child_frame.h"
+#include "gui/shell/cvk_app.h"
+#include "gui/shell/main_frame.h"
 #include "platform/com/com.h"
 #include "tools/cvkgen/board.h"
 

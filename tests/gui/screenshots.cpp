@@ -1,11 +1,11 @@
 // gui_screenshots: opens the demo board in the program and writes PNG pictures of the main
 // window and of "Create A Workspace" into the folder named on the command line.
-#include "gui/child_frame.h"
-#include "gui/cmos_list.h"
-#include "gui/cvk_right_view.h"
-#include "gui/main_frame.h"
-#include "gui/wsp_tree_view.h"
-#include "tests/gui/gui_test_support.h"
+#include "gui/settings/cmos_list.h"
+#include "gui/settings/cvk_right_view.h"
+#include "gui/settings/wsp_tree_view.h"
+#include "gui/shell/child_frame.h"
+#include "gui/shell/main_frame.h"
+#include "tests/gui/support/gui_test_support.h"
 
 #include <QApplication>
 #include <QPushButton>

@@ -1,0 +1,105 @@
+// The other lists of the settings view: system information, SMBIOS strings, thermal
+// settings and modules.
+#pragma once
+
+#include "engine/include/cvkserver.h"
+#include "gui/common/tree_list.h"
+#include "platform/com/comptr.h"
+
+#include <memory>
+#include <vector>
+
+class CCvkApp;
+class CCvkDoc;
+
+// Read-only facts about the workspace's BIOS: file, ID and build date.
+class CSystemInfoList : public CTreeListCtrl {
+    Q_OBJECT
+public:
+    enum Column { LabelColumn, ValueColumn };
+
+    explicit CSystemInfoList(QWidget* parent);
+    void SetupColumns();
+    void Fill(IWorkspace* workspace);
+    void Clear() { clear(); }
+    void OnEndEdit(QTreeWidgetItem*, int, const QString&) override {}
+
+protected:
+    QString TipAt(QTreeWidgetItem* item, int column) const override;
+};
+
+// The workspace's SMBIOS strings: a prompt mark, the name, and the value edited in place.
+class CSmbiosList : public CTreeListCtrl {
+    Q_OBJECT
+public:
+    enum Column { HiddenColumn, PromptColumn, ItemColumn, ValueColumn };
+
+    CSmbiosList(CCvkDoc* doc, QWidget* parent);
+    ~CSmbiosList() override;
+    void SetupColumns();
+    void Fill(ISmbiosList* list);
+    void Clear();
+    // Edits the value of the selected row.
+    void BeginEdit();
+    void BeginEditOf(QTreeWidgetItem* item);
+    // Turns the selected row's prompt on or off; `fromMenu` refreshes the modified flag.
+    void TogglePrompt(QTreeWidgetItem* item, bool fromMenu);
+    ISmbiosNode* NodeAt(const QTreeWidgetItem* item) const;
+    void OnEndEdit(QTreeWidgetItem* item, int column, const QString& text) override;
+
+protected:
+    QString TipAt(QTreeWidgetItem* item, int column) const override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    struct Row {
+        cvk::ComPtr<ISmbiosNode> node;
+        QString help;
+    };
+    Row* RowOf(const QTreeWidgetItem* item) const;
+
+    CCvkDoc* doc_;
+    std::vector<std::unique_ptr<Row>> rows_;
+};
+
+// The settings of one thermal group, edited with a drop-down of their choices or as text.
+class CThermList : public CTreeListCtrl {
+    Q_OBJECT
+public:
+    enum Column { ItemColumn, ValueColumn };
+
+    CThermList(CCvkDoc* doc, CCvkApp* app, QWidget* parent);
+    ~CThermList() override;
+    void SetupColumns();
+    void Fill(IThermGroup* group);
+    void Clear();
+    void BeginEdit();
+    void BeginEditOf(QTreeWidgetItem* item);
+    IThermSetting* SettingAt(const QTreeWidgetItem* item) const;
+    void OnEndEdit(QTreeWidgetItem* item, int column, const QString& text) override;
+
+protected:
+    QString TipAt(QTreeWidgetItem* item, int column) const override;
+
+private:
+    struct Row {
+        cvk::ComPtr<IThermSetting> setting;
+        QString help;
+        QStringList choices;
+    };
+    Row* RowOf(const QTreeWidgetItem* item) const;
+
+    CCvkDoc* doc_;
+    CCvkApp* app_;
+    std::vector<std::unique_ptr<Row>> rows_;
+};
+
+// The optional modules of a modular BIOS.
+class CModuleList : public CTreeListCtrl {
+    Q_OBJECT
+public:
+    explicit CModuleList(QWidget* parent);
+    void SetupColumns();
+    void Clear() { clear(); }
+    void OnEndEdit(QTreeWidgetItem*, int, const QString&) override {}
+};

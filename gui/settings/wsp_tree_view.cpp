@@ -1,0 +1,168 @@
+// The workspace tree.
+#include "gui/settings/wsp_tree_view.h"
+
+#include "gui/common/engine_call.h"
+#include "gui/document/cvk_doc.h"
+#include "gui/document/workspace_dialogs.h"
+#include "gui/shell/cvk_app.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+
+namespace {
+
+constexpr int kDataRole = Qt::UserRole + 1;
+
+bool Contains(LONG mask, LONG part) {
+    return part != 0 && (mask & part) == part;
+}
+
+template <class T> cvk::ComPtr<IUnknown> AsUnknown(const cvk::ComPtr<T>& object) {
+    return cvk::ComPtr<IUnknown>(object.get());
+}
+
+} // namespace
+
+CWspTreeView::CWspTreeView(CCvkDoc* doc, QWidget* parent) : QTreeWidget(parent), doc_(doc) {
+    setObjectName(QStringLiteral("workspaceTree"));
+    setHeaderHidden(true);
+    setColumnCount(1);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    connect(doc_, &CCvkDoc::viewsUpdate, this, &CWspTreeView::OnUpdate);
+    connect(this, &QTreeWidget::currentItemChanged, this,
+            [this](QTreeWidgetItem* current) { OnCurrentItemChanged(current); });
+}
+
+CWspTreeView::~CWspTreeView() {
+    Clear();
+}
+
+void CWspTreeView::Clear() {
+    building_ = true;
+    clear();
+    building_ = false;
+    records_.clear();
+    built_ = false;
+}
+
+CTreeItemData* CWspTreeView::DataOf(const QTreeWidgetItem* item) const {
+    if (!item)
+        return nullptr;
+    return reinterpret_cast<CTreeItemData*>(item->data(0, kDataRole).value<quintptr>());
+}
+
+void CWspTreeView::OnUpdate(QObject* sender, int hint) {
+    if (sender == this)
+        return;
+    if (hint == CCvkDoc::kHintStructure) {
+        doc_->ClearCurrentItem();
+        Clear();
+    }
+    if (hint == CCvkDoc::kHintFocusTree) {
+        setFocus();
+        return;
+    }
+    if (!built_ && !building_ && doc_->hasWorkspace())
+        Build();
+}
+
+QTreeWidgetItem* CWspTreeView::AddItem(QTreeWidgetItem* parent, const QString& text,
+                                       TreeItemKind kind, cvk::ComPtr<IUnknown> object) {
+    auto record = std::make_unique<CTreeItemData>();
+    record->kind = kind;
+    record->object = std::move(object);
+    auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(this);
+    item->setText(0, text);
+    item->setData(0, kDataRole, QVariant::fromValue(reinterpret_cast<quintptr>(record.get())));
+    records_.push_back(std::move(record));
+    return item;
+}
+
+void CWspTreeView::AddCmosGroup(QTreeWidgetItem* parent, IGroupNode* group) {
+    QTreeWidgetItem* item = AddItem(parent, GetText(group, &IGroupNode::get_Name),
+                                    TreeItemKind::CmosGroup, cvk::ComPtr<IUnknown>(group));
+    if (!GetBool(group, &IGroupNode::get_HasChildren))
+        return;
+    cvk::ComPtr<IGroupList> children = GetObject(group, &IGroupNode::get_ChildList);
+    if (!children)
+        return;
+    ForEachInList(children.get(), &IGroupList::GetFirst, &IGroupList::GetNext,
+                  [&](const cvk::ComPtr<IGroupNode>& child) { AddCmosGroup(item, child.get()); });
+}
+
+void CWspTreeView::AddThermGroup(QTreeWidgetItem* parent, IThermGroup* group) {
+    QTreeWidgetItem* item = AddItem(parent, GetText(group, &IThermGroup::get_Name),
+                                    TreeItemKind::ThermGroup, cvk::ComPtr<IUnknown>(group));
+    if (!GetBool(group, &IThermGroup::get_HasChildren))
+        return;
+    cvk::ComPtr<IThermGroupList> children = GetObject(group, &IThermGroup::get_ChildList);
+    if (!children)
+        return;
+    ForEachInList(children.get(), &IThermGroupList::GetFirst, &IThermGroupList::GetNext,
+                  [&](const cvk::ComPtr<IThermGroup>& child) { AddThermGroup(item, child.get()); });
+}
+
+void CWspTreeView::Build() {
+    CCvkApp* app = CCvkApp::instance();
+    building_ = true;
+    QTreeWidgetItem* mySystem = nullptr;
+    try {
+        cvk::ComPtr<IWorkspace> workspace = doc_->GetWorkspace();
+        const CSubsystemMasks masks = CSubsystemMasks::Read(app->GetServer().get());
+        const LONG mask = GetLong(workspace.get(), &IWorkspace::get_SubsystemMask);
+        mySystem = AddItem(nullptr, QStringLiteral("My System"), TreeItemKind::SystemInfo,
+                           AsUnknown(workspace));
+        if (Contains(mask, masks.cmos)) {
+            cvk::ComPtr<ICmos> cmos;
+            cvk::ComPtr<IGroupNode> root;
+            if (SUCCEEDED(workspace->get_Cmos(cmos.put())) && cmos &&
+                SUCCEEDED(cmos->get_DataTree(root.put())) && root)
+                AddCmosGroup(nullptr, root.get());
+        }
+        if (Contains(mask, masks.smbios)) {
+            cvk::ComPtr<ISmbiosList> smbios;
+            workspace->get_SmbiosList(smbios.put());
+            AddItem(nullptr, QStringLiteral("SMBIOS"), TreeItemKind::Smbios, AsUnknown(smbios));
+        }
+        if (Contains(mask, masks.envctl)) {
+            cvk::ComPtr<ITherm> therm;
+            cvk::ComPtr<IThermGroup> root;
+            if (SUCCEEDED(workspace->get_Therm(therm.put())) && therm &&
+                SUCCEEDED(therm->get_DataTree(root.put())) && root)
+                AddThermGroup(nullptr, root.get());
+        }
+        if (Contains(mask, masks.flex)) {
+            cvk::ComPtr<IFlex> flex;
+            workspace->get_Flex(flex.put());
+            AddItem(nullptr, QStringLiteral("Flex Modules"), TreeItemKind::Modules,
+                    AsUnknown(flex));
+        }
+    } catch (const std::exception&) {
+        building_ = false;
+        app->ReportFatal();
+        return;
+    }
+    building_ = false;
+    built_ = true;
+    setCurrentItem(mySystem);
+}
+
+void CWspTreeView::OnCurrentItemChanged(QTreeWidgetItem* current) {
+    if (building_ || !current)
+        return;
+    doc_->SetCurrentItem(DataOf(current));
+}
+
+void CWspTreeView::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Tab) {
+        doc_->UpdateAllViews(this, CCvkDoc::kHintFocusView);
+        return;
+    }
+    QTreeWidget::keyPressEvent(event);
+}
+
+bool CWspTreeView::focusNextPrevChild(bool next) {
+    // Tab belongs to the pane switch, not to the focus chain.
+    Q_UNUSED(next);
+    return false;
+}
