@@ -47,8 +47,7 @@ std::optional<int> ReadMap(IServer* server, const std::string& file, WorkspaceSn
     return std::nullopt;
 }
 
-std::optional<int> ReadWorkspace(IServer* server, const std::string& file,
-                                 WorkspaceSnapshot* out) {
+std::optional<int> ReadWorkspace(IServer* server, const std::string& file, WorkspaceSnapshot* out) {
     ClearErrorText();
     const HRESULT hr = cvkclient::ReadWorkspaceFile(server, file, out);
     if (FAILED(hr))
@@ -63,16 +62,14 @@ std::optional<int> ReadWithDefaults(IServer* server, const std::string& file,
         return failed;
     ClearErrorText();
     cvk::ComPtr<IWorkspace> fresh;
-    HRESULT hr = server->NewWorkspace(workspace->mask, Wide(workspace->mapFile).get(),
-                                      fresh.put());
+    HRESULT hr = server->NewWorkspace(workspace->mask, Wide(workspace->mapFile).get(), fresh.put());
     if (SUCCEEDED(hr)) {
         hr = cvkclient::ReadWorkspace(fresh.get(), defaults);
         server->CloseWorkspace(fresh.get());
     }
     if (FAILED(hr))
-        return ReportFailure("cannot read the defaults of the map file \"" +
-                                 workspace->mapFile + "\"",
-                             hr);
+        return ReportFailure(
+            "cannot read the defaults of the map file \"" + workspace->mapFile + "\"", hr);
     return std::nullopt;
 }
 
@@ -245,8 +242,8 @@ void PrintDiff(const cvkclient::BuildDiff& diff) {
                                SettingChange::kChanged, SettingChange::kUnchanged}) {
         if (diff.Count(kind) == 0)
             continue;
-        std::printf("settings %s:\n", kind == SettingChange::kUnchanged ? "unchanged, to review"
-                                                                       : ChangeName(kind));
+        std::printf("settings %s:\n",
+                    kind == SettingChange::kUnchanged ? "unchanged, to review" : ChangeName(kind));
         for (const cvkclient::SettingDiff& setting : diff.settings)
             if (setting.change == kind)
                 PrintSettingLine(setting);
@@ -288,10 +285,10 @@ Json ChangesJson(const cvkclient::WorkspaceChanges& changes) {
         smbios.push_back({{"key", value->key}, {"value", value->value}, {"prompt", value->prompt}});
     Json& thermal = document["thermal"] = Json::array();
     for (const cvkclient::ThermalChange& change : changes.thermal)
-        thermal.push_back({{"path", PathJson(change.value->path)},
-                           {"value", change.value->value},
-                           {"default", change.defaultValue ? Json(change.defaultValue->value)
-                                                           : Json(nullptr)}});
+        thermal.push_back(
+            {{"path", PathJson(change.value->path)},
+             {"value", change.value->value},
+             {"default", change.defaultValue ? Json(change.defaultValue->value) : Json(nullptr)}});
     Json& modules = document["modules"] = Json::array();
     for (const cvkclient::ModuleInfo* module : changes.modules)
         modules.push_back({{"handle", module->handle},
@@ -312,9 +309,9 @@ void PrintChanges(const cvkclient::WorkspaceChanges& changes) {
             line += " = " + (setting->Current() ? *setting->Current() : std::string("(none)")) +
                     " (default " +
                     (setting->Default() ? *setting->Default() : std::string("(none)")) + ")";
-        for (const auto& [flag, name] : {std::pair{setting->locked, " [locked]"},
-                                         std::pair{setting->hidden, " [hidden]"},
-                                         std::pair{setting->needsReview, " [review]"}})
+        for (const auto& [flag, name] :
+             {std::pair{setting->locked, " [locked]"}, std::pair{setting->hidden, " [hidden]"},
+              std::pair{setting->needsReview, " [review]"}})
             if (flag)
                 line += name;
         std::printf("%s\n", line.c_str());
@@ -407,8 +404,9 @@ std::optional<Json> CmosEdits(const cvkclient::CmosTree& tree,
         Json edit = Json::object();
         edit["setting"] = addresses.Of(*setting);
         if (edit["setting"].is_null()) {
-            std::fprintf(stderr, "cvk: export: the setting %s cannot be named apart from another "
-                                 "of the same keyword and path\n",
+            std::fprintf(stderr,
+                         "cvk: export: the setting %s cannot be named apart from another "
+                         "of the same keyword and path\n",
                          Describe(*setting).c_str());
             return std::nullopt;
         }
