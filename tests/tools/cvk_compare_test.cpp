@@ -122,10 +122,10 @@ TEST_F(CvkCompareTest, ExportNewApplyReproducesTheIniOnRandomBoards) {
         const std::string map = WriteBoard("board", RandomBoard(seed, 40));
         const std::string ws = NewWorkspace("ws.cvw", map);
         const Json thermal = {{{"setting", "Zones/Zone A/TempLow (Celsius)"}, {"value", "7"}}};
-        Apply(ws, {{"cmos", RandomCmosEdits(RunJson({"show", ws, "--json"}), seed)},
-                   {"smbios", {{{"key", "SystemSerialNum"}, {"value", "Enter it"},
-                                {"prompt", true}}}},
-                   {"thermal", thermal}});
+        Apply(ws,
+              {{"cmos", RandomCmosEdits(RunJson({"show", ws, "--json"}), seed)},
+               {"smbios", {{{"key", "SystemSerialNum"}, {"value", "Enter it"}, {"prompt", true}}}},
+               {"thermal", thermal}});
         ASSERT_EQ(Cvk({"export", ws, PathOf("out.json")}).exitCode, 0);
         const std::string copy = NewWorkspace("copy.cvw", map);
         ASSERT_EQ(Cvk({"apply", copy, PathOf("out.json")}).exitCode, 0);
@@ -172,8 +172,8 @@ TEST_F(CvkCompareTest, DiffReportsModulesLimitsAndIdentification) {
     modules.erase(modules.size() - 1);
     modules.push_back({{"handle", 40}, {"name", "Diagnostics"}, {"size", 8192}});
     newer["modules"]["version"] = "TR865PE.86A.0040.P12";
-    const Json diff = RunJson({"diff", WriteBoard("old", board, true),
-                               WriteBoard("new", newer, true), "--json"});
+    const Json diff =
+        RunJson({"diff", WriteBoard("old", board, true), WriteBoard("new", newer, true), "--json"});
     EXPECT_EQ(diff.at("identification").at("new").at("biosId"), "TR865PE.86A.0040.P12");
     EXPECT_EQ(diff.at("limits").at("old").at("maxLocked"), 16);
     EXPECT_EQ(diff.at("limits").at("new").at("maxLocked"), 12);
@@ -226,9 +226,9 @@ TEST_F(CvkCompareTest, FindMatchesEachFieldIgnoringCase) {
         const Json found = RunJson({"show", ws, "--find", c.text, "--json"});
         bool seen = false;
         for (const Json& hit : found)
-            seen = seen || (hit.at("kind") == c.kind && hit.at("path") == c.path &&
-                            std::count(hit.at("fields").begin(), hit.at("fields").end(),
-                                       c.field) == 1);
+            seen = seen ||
+                   (hit.at("kind") == c.kind && hit.at("path") == c.path &&
+                    std::count(hit.at("fields").begin(), hit.at("fields").end(), c.field) == 1);
         EXPECT_TRUE(seen) << found.dump();
     }
     EXPECT_TRUE(RunJson({"show", ws, "--find", "no such text anywhere", "--json"}).empty());

@@ -47,11 +47,10 @@ inline Json RandomBoard(unsigned seed, int settings = 30) {
         }
         menus.push_back({{"menu", "Menu " + std::to_string(m)}, {"items", items}});
     }
-    return {{"build",
-             {{"biosId", "RANDOM.86A." + std::to_string(seed)},
-              {"maxLocked", 8},
-              {"maxHidden", 8}}},
-            {"setup", menus}};
+    return {
+        {"build",
+         {{"biosId", "RANDOM.86A." + std::to_string(seed)}, {"maxLocked", 8}, {"maxHidden", 8}}},
+        {"setup", menus}};
 }
 
 // Every setting of a board description, for edits in place.
