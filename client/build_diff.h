@@ -23,7 +23,7 @@ struct SettingDiff {
     const CmosSetting* fresh = nullptr; // null for a removed one
     // Of "name", "moved", "default", "choices", "help", "keyword", in this order.
     std::vector<std::string> what;
-    std::vector<std::string> choicesAdded;   // letter case counts
+    std::vector<std::string> choicesAdded; // letter case counts
     std::vector<std::string> choicesRemoved;
     std::vector<ChoiceRename> choicesRenamed; // same CMOS value, another name
     // The carry-over would set the review flag of the new setting.

@@ -23,7 +23,6 @@ struct FoundSetting {
 
 // Every CMOS setting whose name, keyword, help text or one of whose choice names contains
 // `text`, then the thermal settings and SMBIOS strings whose names do; letter case ignored.
-std::vector<FoundSetting> FindSettings(const WorkspaceSnapshot& workspace,
-                                       const std::string& text);
+std::vector<FoundSetting> FindSettings(const WorkspaceSnapshot& workspace, const std::string& text);
 
 } // namespace cvkclient

@@ -29,7 +29,6 @@ bool IsChanged(const CmosSetting& setting);
 
 // Compares `workspace` with `defaults`, a fresh workspace of the same map file. Both must
 // outlive the result.
-WorkspaceChanges ListChanges(const WorkspaceSnapshot& workspace,
-                             const WorkspaceSnapshot& defaults);
+WorkspaceChanges ListChanges(const WorkspaceSnapshot& workspace, const WorkspaceSnapshot& defaults);
 
 } // namespace cvkclient

@@ -43,8 +43,8 @@ HRESULT ReadChoices(ISettingNode* node, CmosSetting* setting) {
     CVK_RETURN_IF_FAILED(CollectItems(list.get(), &choices));
     for (const ComPtr<IChoiceNode>& choice : choices) {
         setting->choices.emplace_back();
-        CVK_RETURN_IF_FAILED(TextOf(choice.get(), &IChoiceNode::get_Name,
-                                    &setting->choices.back()));
+        CVK_RETURN_IF_FAILED(
+            TextOf(choice.get(), &IChoiceNode::get_Name, &setting->choices.back()));
         SHORT value = 0;
         CVK_RETURN_IF_FAILED(choice->get_CmosValue(&value));
         setting->values.push_back(value);
@@ -287,7 +287,7 @@ HRESULT ReadMapFile(IServer* server, const std::string& mapFile, WorkspaceSnapsh
     if (FAILED(server->IsFlexBios(file.get(), &flex)))
         flex = VARIANT_FALSE;
     SetErrorInfo(0, nullptr);
-    const LONG mask = SUBSYS_CMOS | SUBSYS_ENVCTL | SUBSYS_SMBIOS | (flex ? SUBSYS_FLEX : 0);
+    const LONG mask = SUBSYS_CMOS | (flex ? SUBSYS_FLEX : 0);
     ComPtr<IWorkspace> workspace;
     CVK_RETURN_IF_FAILED(server->NewWorkspace(mask, file.get(), workspace.put()));
     return ReadAndClose(server, workspace.get(), snapshot);

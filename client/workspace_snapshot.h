@@ -95,8 +95,8 @@ struct WorkspaceSnapshot {
 // Reads everything of `workspace` that its subsystems hold.
 HRESULT ReadWorkspace(IWorkspace* workspace, WorkspaceSnapshot* snapshot);
 
-// A fresh workspace of the map file with every subsystem the build offers (the modules only
-// when a modular flash image lies beside it), read and closed again.
+// What a build brings of its own: a fresh workspace of the map file with the CMOS settings and,
+// when a modular flash image lies beside it, the modules, read and closed again.
 HRESULT ReadMapFile(IServer* server, const std::string& mapFile, WorkspaceSnapshot* snapshot);
 
 // A workspace file opened, read and closed again; the file is not written.
