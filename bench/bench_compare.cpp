@@ -36,8 +36,8 @@ std::string Quoted(const std::string& text) {
 
 int main(int argc, char** argv) {
     namespace fs = std::filesystem;
-    const fs::path folder = argc > 1 ? fs::path(argv[1])
-                                     : fs::temp_directory_path() / "corvane-bench-compare";
+    const fs::path folder =
+        argc > 1 ? fs::path(argv[1]) : fs::temp_directory_path() / "corvane-bench-compare";
     fs::create_directories(folder);
     const std::string registry = (folder / "registry").string();
     ::setenv("CORVANE_REGISTRY", registry.c_str(), 1);

@@ -74,31 +74,47 @@ HRESULT ReadSetting(ISettingNode* node, const Path& groups, const std::string& p
     return ReadChoices(node, setting);
 }
 
-HRESULT ReadGroup(IGroupNode* group, const std::string& name, Path* groups, CmosTree* tree) {
+// The types of the engine's two trees, the CMOS one and the thermal one.
+template <class Group> struct TreeTypes;
+template <> struct TreeTypes<IGroupNode> {
+    using Setting = ISettingNode;
+    using SettingList = ISettingList;
+    using ChildList = IGroupList;
+};
+template <> struct TreeTypes<IThermGroup> {
+    using Setting = IThermSetting;
+    using SettingList = IThermSettingList;
+    using ChildList = IThermGroupList;
+};
+
+// Walks a tree in the order of the engine's searches: a group's own settings, then its child
+// groups, depth first. `visit(setting, groups)` is given the names of the groups below the root
+// that lead to the setting; `enter(groups)` is told of every group below the root.
+template <class Group, class Visit, class Enter>
+HRESULT WalkTree(Group* group, Path* groups, const Visit& visit, const Enter& enter) {
+    using Types = TreeTypes<Group>;
     VARIANT_BOOL has = VARIANT_FALSE;
     CVK_RETURN_IF_FAILED(group->get_HasSettings(&has));
     if (has) {
-        ComPtr<ISettingList> list;
+        ComPtr<typename Types::SettingList> list;
         CVK_RETURN_IF_FAILED(group->get_SettingList(list.put()));
-        std::vector<ComPtr<ISettingNode>> settings;
+        std::vector<ComPtr<typename Types::Setting>> settings;
         CVK_RETURN_IF_FAILED(CollectItems(list.get(), &settings));
-        for (const ComPtr<ISettingNode>& setting : settings) {
-            tree->settings.emplace_back();
-            CVK_RETURN_IF_FAILED(ReadSetting(setting.get(), *groups, name, &tree->settings.back()));
-        }
+        for (const auto& setting : settings)
+            CVK_RETURN_IF_FAILED(visit(setting.get(), *groups));
     }
     CVK_RETURN_IF_FAILED(group->get_HasChildren(&has));
     if (!has)
         return S_OK;
-    ComPtr<IGroupList> list;
+    ComPtr<typename Types::ChildList> list;
     CVK_RETURN_IF_FAILED(group->get_ChildList(list.put()));
-    std::vector<ComPtr<IGroupNode>> children;
+    std::vector<ComPtr<Group>> children;
     CVK_RETURN_IF_FAILED(CollectItems(list.get(), &children));
-    for (const ComPtr<IGroupNode>& child : children) {
+    for (const ComPtr<Group>& child : children) {
         groups->emplace_back();
-        CVK_RETURN_IF_FAILED(TextOf(child.get(), &IGroupNode::get_Name, &groups->back()));
-        tree->groups.push_back(*groups);
-        CVK_RETURN_IF_FAILED(ReadGroup(child.get(), groups->back(), groups, tree));
+        CVK_RETURN_IF_FAILED(TextOf(child.get(), &Group::get_Name, &groups->back()));
+        enter(*groups);
+        CVK_RETURN_IF_FAILED(WalkTree(child.get(), groups, visit, enter));
         groups->pop_back();
     }
     return S_OK;
@@ -116,10 +132,16 @@ HRESULT ReadCmos(IWorkspace* workspace, std::optional<CmosTree>* out) {
     CVK_RETURN_IF_FAILED(cmos->get_DataTree(root.put()));
     if (!root)
         return S_OK;
-    std::string name;
-    CVK_RETURN_IF_FAILED(TextOf(root.get(), &IGroupNode::get_Name, &name));
+    std::string rootName;
+    CVK_RETURN_IF_FAILED(TextOf(root.get(), &IGroupNode::get_Name, &rootName));
     Path groups;
-    return ReadGroup(root.get(), name, &groups, &tree);
+    return WalkTree(
+        root.get(), &groups,
+        [&](ISettingNode* setting, const Path& path) {
+            const std::string& parent = path.empty() ? rootName : path.back();
+            return ReadSetting(setting, path, parent, &tree.settings.emplace_back());
+        },
+        [&](const Path& path) { tree.groups.push_back(path); });
 }
 
 HRESULT ReadSmbios(IWorkspace* workspace, std::vector<SmbiosValue>* out) {
@@ -153,33 +175,6 @@ HRESULT ReadThermSetting(IThermSetting* setting, const Path& groups, ThermalValu
     return S_OK;
 }
 
-HRESULT ReadThermGroup(IThermGroup* group, Path* groups, std::vector<ThermalValue>* out) {
-    VARIANT_BOOL has = VARIANT_FALSE;
-    CVK_RETURN_IF_FAILED(group->get_HasSettings(&has));
-    if (has) {
-        ComPtr<IThermSettingList> list;
-        CVK_RETURN_IF_FAILED(group->get_SettingList(list.put()));
-        std::vector<ComPtr<IThermSetting>> settings;
-        CVK_RETURN_IF_FAILED(CollectItems(list.get(), &settings));
-        for (const ComPtr<IThermSetting>& setting : settings)
-            CVK_RETURN_IF_FAILED(ReadThermSetting(setting.get(), *groups, &out->emplace_back()));
-    }
-    CVK_RETURN_IF_FAILED(group->get_HasChildren(&has));
-    if (!has)
-        return S_OK;
-    ComPtr<IThermGroupList> list;
-    CVK_RETURN_IF_FAILED(group->get_ChildList(list.put()));
-    std::vector<ComPtr<IThermGroup>> children;
-    CVK_RETURN_IF_FAILED(CollectItems(list.get(), &children));
-    for (const ComPtr<IThermGroup>& child : children) {
-        groups->emplace_back();
-        CVK_RETURN_IF_FAILED(TextOf(child.get(), &IThermGroup::get_Name, &groups->back()));
-        CVK_RETURN_IF_FAILED(ReadThermGroup(child.get(), groups, out));
-        groups->pop_back();
-    }
-    return S_OK;
-}
-
 HRESULT ReadThermal(IWorkspace* workspace, std::vector<ThermalValue>* out) {
     ComPtr<ITherm> therm;
     CVK_RETURN_IF_FAILED(workspace->get_Therm(therm.put()));
@@ -187,8 +182,15 @@ HRESULT ReadThermal(IWorkspace* workspace, std::vector<ThermalValue>* out) {
         return S_OK;
     ComPtr<IThermGroup> root;
     CVK_RETURN_IF_FAILED(therm->get_DataTree(root.put()));
+    if (!root)
+        return S_OK;
     Path groups;
-    return root ? ReadThermGroup(root.get(), &groups, out) : S_OK;
+    return WalkTree(
+        root.get(), &groups,
+        [&](IThermSetting* setting, const Path& path) {
+            return ReadThermSetting(setting, path, &out->emplace_back());
+        },
+        [](const Path&) {});
 }
 
 HRESULT ReadLogo(IFlexModule* module, LogoInfo* logo) {

@@ -16,8 +16,8 @@ using cvkclient::SettingChange;
 
 Json Setting(const std::string& name, const char* keyword, Json choices,
              const std::string& fallback) {
-    Json setting = {{"setting", name}, {"help", "About " + name}, {"choices", choices},
-                    {"default", fallback}};
+    Json setting = {
+        {"setting", name}, {"help", "About " + name}, {"choices", choices}, {"default", fallback}};
     if (keyword)
         setting["keyword"] = keyword;
     return setting;
@@ -67,38 +67,95 @@ struct Case {
 
 TEST_F(BuildDiffTest, EachKindOfChangeIsReported) {
     const Case cases[] = {
-        {"renamed", [](Json& b) { Item(b, {0, 0})["setting"] = "Boot Sequence"; },
-         SettingChange::kChanged, {"Main", "Boot Sequence"}, {"name"}, false},
+        {"renamed",
+         [](Json& b) {
+             Item(b, {0, 0})["setting"] = "Boot Sequence";
+         },
+         SettingChange::kChanged,
+         {"Main", "Boot Sequence"},
+         {"name"},
+         false},
         {"moved",
          [](Json& b) {
              Json fan = Item(b, {0, 1});
              Item(b, {0})["items"].erase(1);
              Item(b, {1, 1})["items"].push_back(fan);
          },
-         SettingChange::kChanged, {"Advanced", "Power", "Fan"}, {"moved"}, false},
-        {"new default", [](Json& b) { Item(b, {0, 1})["default"] = "Full"; },
-         SettingChange::kChanged, {"Main", "Fan"}, {"default"}, false},
-        {"answer added", [](Json& b) { Item(b, {0, 1})["choices"].push_back("Turbo"); },
-         SettingChange::kChanged, {"Main", "Fan"}, {"choices"}, true},
-        {"answer renamed in letter case", [](Json& b) { Item(b, {0, 1})["choices"][1] = "FULL"; },
-         SettingChange::kChanged, {"Main", "Fan"}, {"choices"}, false},
+         SettingChange::kChanged,
+         {"Advanced", "Power", "Fan"},
+         {"moved"},
+         false},
+        {"new default",
+         [](Json& b) {
+             Item(b, {0, 1})["default"] = "Full";
+         },
+         SettingChange::kChanged,
+         {"Main", "Fan"},
+         {"default"},
+         false},
+        {"answer added",
+         [](Json& b) {
+             Item(b, {0, 1})["choices"].push_back("Turbo");
+         },
+         SettingChange::kChanged,
+         {"Main", "Fan"},
+         {"choices"},
+         true},
+        {"answer renamed in letter case",
+         [](Json& b) {
+             Item(b, {0, 1})["choices"][1] = "FULL";
+         },
+         SettingChange::kChanged,
+         {"Main", "Fan"},
+         {"choices"},
+         false},
         {"current answer renamed in letter case",
          [](Json& b) {
              Item(b, {0, 1})["choices"][0] = "QUIET";
              Item(b, {0, 1})["default"] = "QUIET";
          },
-         SettingChange::kChanged, {"Main", "Fan"}, {"default", "choices"}, true},
-        {"help", [](Json& b) { Item(b, {1, 0})["help"] = "Other words"; },
-         SettingChange::kChanged, {"Advanced", "Cache"}, {"help"}, false},
-        {"keyword dropped", [](Json& b) { Item(b, {1, 0}).erase("keyword"); },
-         SettingChange::kChanged, {"Advanced", "Cache"}, {"keyword"}, false},
+         SettingChange::kChanged,
+         {"Main", "Fan"},
+         {"default", "choices"},
+         true},
+        {"help",
+         [](Json& b) {
+             Item(b, {1, 0})["help"] = "Other words";
+         },
+         SettingChange::kChanged,
+         {"Advanced", "Cache"},
+         {"help"},
+         false},
+        {"keyword dropped",
+         [](Json& b) {
+             Item(b, {1, 0}).erase("keyword");
+         },
+         SettingChange::kChanged,
+         {"Advanced", "Cache"},
+         {"keyword"},
+         false},
         {"added",
-         [](Json& b) { Item(b, {0})["items"].push_back(Setting("New", "CMOS_NEW", {"A", "B"}, "A")); },
-         SettingChange::kAdded, {"Main", "New"}, {}, true},
-        {"removed", [](Json& b) { Item(b, {0})["items"].erase(2); }, SettingChange::kRemoved,
-         {"Main", "Plain"}, {}, false},
-        {"unmatched name", [](Json& b) { Item(b, {0, 2})["setting"] = "Plainer"; },
-         SettingChange::kAdded, {"Main", "Plainer"}, {}, true},
+         [](Json& b) {
+             Item(b, {0})["items"].push_back(Setting("New", "CMOS_NEW", {"A", "B"}, "A"));
+         },
+         SettingChange::kAdded,
+         {"Main", "New"},
+         {},
+         true},
+        {"removed",
+         [](Json& b) { Item(b, {0})["items"].erase(2); },
+         SettingChange::kRemoved,
+         {"Main", "Plain"},
+         {},
+         false},
+        {"unmatched name",
+         [](Json& b) {
+             Item(b, {0, 2})["setting"] = "Plainer";
+         },
+         SettingChange::kAdded,
+         {"Main", "Plainer"},
+         {},
+         true},
     };
     const cvkclient::WorkspaceSnapshot old = Read("old.cvk", BaseBoard());
     for (const Case& c : cases) {
@@ -124,8 +181,8 @@ TEST_F(BuildDiffTest, AnswersAndGroupsInDetail) {
     Json& boot = Item(board, {0, 0});
     boot["choices"] = {"Disk", "LAN", "Floppy"}; // Network renamed (same value), USB gone
     Item(board, {1})["items"].erase(1);          // the Power menu goes
-    board["setup"].push_back({{"menu", "Extra"}, {"items", {Setting("Sleep", "CMOS_SLEEP",
-                                                                    {"S1", "S3"}, "S3")}}});
+    board["setup"].push_back(
+        {{"menu", "Extra"}, {"items", {Setting("Sleep", "CMOS_SLEEP", {"S1", "S3"}, "S3")}}});
     const cvkclient::WorkspaceSnapshot old = Read("old.cvk", BaseBoard());
     const cvkclient::WorkspaceSnapshot fresh = Read("new.cvk", board);
     const cvkclient::BuildDiff diff = cvkclient::CompareBuilds(old, fresh);

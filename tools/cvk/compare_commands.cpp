@@ -87,28 +87,16 @@ Json TextOrNull(const std::string* text) {
 
 // ---- diff -------------------------------------------------------------------------------------
 
+// Indexed by the enumerations' values.
+constexpr const char* kSettingChanges[] = {"added", "removed", "changed", "unchanged"};
+constexpr const char* kModuleChanges[] = {"added", "removed", "resized"};
+
 const char* ChangeName(cvkclient::SettingChange change) {
-    switch (change) {
-    case cvkclient::SettingChange::kAdded:
-        return "added";
-    case cvkclient::SettingChange::kRemoved:
-        return "removed";
-    case cvkclient::SettingChange::kChanged:
-        return "changed";
-    default:
-        return "unchanged";
-    }
+    return kSettingChanges[static_cast<int>(change)];
 }
 
 const char* ModuleChangeName(cvkclient::ModuleChange change) {
-    switch (change) {
-    case cvkclient::ModuleChange::kAdded:
-        return "added";
-    case cvkclient::ModuleChange::kRemoved:
-        return "removed";
-    default:
-        return "resized";
-    }
+    return kModuleChanges[static_cast<int>(change)];
 }
 
 Json SettingSide(const CmosSetting* setting) {

@@ -23,8 +23,7 @@ void CheckKeys(const nlohmann::json& object, const std::string& where,
     }
 }
 
-std::uint64_t ToUnsigned(const nlohmann::json& value, const std::string& where,
-                         std::uint64_t max) {
+std::uint64_t ToUnsigned(const nlohmann::json& value, const std::string& where, std::uint64_t max) {
     std::uint64_t result = 0;
     if (value.is_number_unsigned()) {
         result = value.get<std::uint64_t>();

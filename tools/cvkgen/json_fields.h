@@ -17,8 +17,7 @@ void CheckKeys(const nlohmann::json& object, const std::string& where,
                std::initializer_list<const char*> allowed);
 
 // A number, or a string holding one ("0x5A" or "90"), at most `max`.
-std::uint64_t ToUnsigned(const nlohmann::json& value, const std::string& where,
-                         std::uint64_t max);
+std::uint64_t ToUnsigned(const nlohmann::json& value, const std::string& where, std::uint64_t max);
 
 // A string from the description (UTF-8) as the Windows-1252 bytes that the files store; fails
 // on a character that Windows-1252 lacks.
