@@ -495,15 +495,35 @@ int RunDiff(const std::string& oldFile, const std::string& newFile, bool json) {
     return kExitOk;
 }
 
-int RunChanges(const std::string& workspaceFile, bool json) {
+namespace {
+
+// A workspace, the defaults of its map file and what differs; the changes point into the two.
+struct ChangesRead {
+    WorkspaceSnapshot workspace;
+    WorkspaceSnapshot defaults;
+    cvkclient::WorkspaceChanges changes;
+};
+
+// The engine is needed only while the two are read.
+std::optional<int> ReadChanges(const std::string& workspaceFile, ChangesRead* out) {
     cvk::ComInitializer com;
     Session session;
     if (auto failed = session.Start())
+        return failed;
+    if (auto failed =
+            ReadWithDefaults(session.server(), workspaceFile, &out->workspace, &out->defaults))
+        return failed;
+    out->changes = cvkclient::ListChanges(out->workspace, out->defaults);
+    return std::nullopt;
+}
+
+} // namespace
+
+int RunChanges(const std::string& workspaceFile, bool json) {
+    ChangesRead read;
+    if (auto failed = ReadChanges(workspaceFile, &read))
         return *failed;
-    WorkspaceSnapshot workspace, defaults;
-    if (auto failed = ReadWithDefaults(session.server(), workspaceFile, &workspace, &defaults))
-        return *failed;
-    const cvkclient::WorkspaceChanges changes = cvkclient::ListChanges(workspace, defaults);
+    const cvkclient::WorkspaceChanges& changes = read.changes;
     if (json)
         std::printf("%s\n", Dump(ChangesJson(changes)).c_str());
     else
@@ -534,15 +554,10 @@ int RunFind(const std::string& workspaceFile, const std::string& text, bool json
 }
 
 int RunExport(const std::string& workspaceFile, const std::string& outFile) {
-    cvk::ComInitializer com;
-    Session session;
-    if (auto failed = session.Start())
+    ChangesRead read;
+    if (auto failed = ReadChanges(workspaceFile, &read))
         return *failed;
-    WorkspaceSnapshot workspace, defaults;
-    if (auto failed = ReadWithDefaults(session.server(), workspaceFile, &workspace, &defaults))
-        return *failed;
-    const cvkclient::WorkspaceChanges changes = cvkclient::ListChanges(workspace, defaults);
-    const std::optional<Json> document = ExportJson(workspace, changes);
+    const std::optional<Json> document = ExportJson(read.workspace, read.changes);
     if (!document)
         return kExitEngine;
     if (!WriteAtomically(outFile, Dump(*document) + "\n")) {
