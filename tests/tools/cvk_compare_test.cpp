@@ -157,6 +157,16 @@ TEST_F(CvkCompareTest, ExportNewApplyReproducesTheDemoWorkspace) {
     EXPECT_EQ(a, b);
     EXPECT_EQ(a.at("flashPartSize"), 1048576);
     EXPECT_EQ(a.at("smbios").size(), 1u);
+
+    // An edits file naming an unknown setting is refused with it, and nothing is changed.
+    Json unknown = exported;
+    unknown["cmos"].push_back({{"setting", "CMOS_NO_SUCH"}, {"locked", true}});
+    WriteFile(PathOf("unknown.json"), unknown.dump());
+    const std::string saved = ReadFile(copy);
+    Result refused = Cvk({"apply", copy, PathOf("unknown.json")});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_NE(refused.err.find("CMOS_NO_SUCH"), std::string::npos) << refused.err;
+    EXPECT_EQ(ReadFile(copy), saved);
 }
 
 TEST_F(CvkCompareTest, DiffReportsModulesLimitsAndIdentification) {
