@@ -102,6 +102,15 @@ bool HasNoWriteBit(const QFileInfo& info) {
     return (info.permissions() & writeBits) == 0;
 }
 
+// The window a box is shown over. Never a window that destroys itself on a timer, such as the
+// start-up splash: it would take the box down with it while the box is still up.
+QWidget* BoxParent() {
+    QWidget* active = QApplication::activeWindow();
+    if (active && active->windowType() == Qt::SplashScreen)
+        return nullptr;
+    return active;
+}
+
 } // namespace
 
 bool IsReadOnlyFile(const QString& path) {
@@ -115,7 +124,7 @@ QMessageBox::StandardButton CMessageBox::Show(QMessageBox::Icon icon, const QStr
         return responder(Request{icon, text, buttons});
     auto answer = ScriptedButton(buttons);
     if (!answer) {
-        QMessageBox box(icon, cvkgui::text::kAppTitle, text, buttons, QApplication::activeWindow());
+        QMessageBox box(icon, cvkgui::text::kAppTitle, text, buttons, BoxParent());
         answer = static_cast<QMessageBox::StandardButton>(box.exec());
     }
     ScriptedAnswers::Instance().Log(QStringLiteral("message"), text, ButtonName(*answer));
