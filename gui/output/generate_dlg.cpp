@@ -35,7 +35,8 @@ CGenerateDlg::CGenerateDlg(Kind kind, IServer* server, IWorkspace* workspace,
       defaultDir_(defaultDir) {
     const bool ini = kind == Ini;
     setWindowTitle(ini ? QStringLiteral("Generate INI File") : QStringLiteral("Generate Report"));
-    setObjectName(ini ? QStringLiteral("generateIniDialog") : QStringLiteral("generateReportDialog"));
+    setObjectName(ini ? QStringLiteral("generateIniDialog")
+                      : QStringLiteral("generateReportDialog"));
     auto* layout = new QVBoxLayout(this);
     boxes_ = new CComponentBoxes(ini ? QStringLiteral("Export components to INI file")
                                      : QStringLiteral("Select components to report"),
@@ -78,9 +79,8 @@ void CGenerateDlg::PresentBoxes() {
 
 void CGenerateDlg::accept() {
     const CFileChooser::Request request =
-        kind_ == Ini
-            ? SaveRequest(defaultDir_, cvkgui::text::kIniFilter, QStringLiteral("ini"))
-            : SaveRequest(defaultDir_, cvkgui::text::kReportFilter, QStringLiteral("txt"));
+        kind_ == Ini ? SaveRequest(defaultDir_, cvkgui::text::kIniFilter, QStringLiteral("ini"))
+                     : SaveRequest(defaultDir_, cvkgui::text::kReportFilter, QStringLiteral("txt"));
     const QString path = CFileChooser::ChooseWritable(this, request);
     // Cancelling the chooser returns to the dialog.
     if (path.isEmpty())

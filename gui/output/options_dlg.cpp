@@ -52,11 +52,13 @@ COptionsDlg::COptionsDlg(const COptions& options, QWidget* parent)
         connect(browse, &QPushButton::clicked, this,
                 [this, i] { OnBrowse(static_cast<Field>(i)); });
     }
-    advanced_ = new QCheckBox(QStringLiteral("Warn me before modifying advanced CMOS settings"), this);
+    advanced_ =
+        new QCheckBox(QStringLiteral("Warn me before modifying advanced CMOS settings"), this);
     advanced_->setObjectName(QStringLiteral("warnAdvancedBox"));
     advanced_->setChecked(options.warnAdvancedCmos);
     layout->addWidget(advanced_, 2 * kFieldCount, 0, 1, 2);
-    thermal_ = new QCheckBox(QStringLiteral("Warn me before modifying Halvex Thermaline settings"), this);
+    thermal_ =
+        new QCheckBox(QStringLiteral("Warn me before modifying Halvex Thermaline settings"), this);
     thermal_->setObjectName(QStringLiteral("warnThermalBox"));
     thermal_->setChecked(options.warnThermal);
     layout->addWidget(thermal_, 2 * kFieldCount + 1, 0, 1, 2);

@@ -11,8 +11,8 @@
 namespace {
 
 void RunOptions(CCvkApp* app) {
-    COptions options{app->cvwDefaultDir(),          app->biosDefaultDir(),
-                     app->iniDefaultDir(),          app->reportDefaultDir(),
+    COptions options{app->cvwDefaultDir(),         app->biosDefaultDir(),
+                     app->iniDefaultDir(),         app->reportDefaultDir(),
                      app->warnAdvancedCmos() != 0, app->warnThermal() != 0};
     COptionsDlg dialog(options, app->mainFrame());
     if (dialog.exec() != QDialog::Accepted)

@@ -46,12 +46,14 @@ QList<QByteArray> ReportLines(const QString& path) {
 // The demo board with a modular flash image whose required content has `requiredBytes`, as
 // `base`.cvk and `base`.bio.
 bool WriteModularBoard(const QString& base, int requiredBytes) {
-    QJsonObject board = QJsonDocument::fromJson(ReadAll(QStringLiteral(CORVANE_DEMO_BOARD))).object();
+    QJsonObject board =
+        QJsonDocument::fromJson(ReadAll(QStringLiteral(CORVANE_DEMO_BOARD))).object();
     QJsonObject modules = board.value(QStringLiteral("modules")).toObject();
     modules.insert(QStringLiteral("requiredContent"), requiredBytes);
     board.insert(QStringLiteral("modules"), modules);
     try {
-        const cvkgen::Board parsed = cvkgen::ParseBoard(QJsonDocument(board).toJson().toStdString());
+        const cvkgen::Board parsed =
+            cvkgen::ParseBoard(QJsonDocument(board).toJson().toStdString());
         cvkgen::SaveFileAtomically((base + QStringLiteral(".cvk")).toStdString(),
                                    cvkgen::WriteMapFile(cvkgen::BuildMapFile(parsed)));
         cvkgen::WriteFlashImage(*parsed.modules, (base + QStringLiteral(".bio")).toStdString());
@@ -59,6 +61,19 @@ bool WriteModularBoard(const QString& base, int requiredBytes) {
         return false;
     }
     return true;
+}
+
+// The demo board's network boot module, which needs a driver that is not selected by default.
+constexpr LONG kPxeWithoutItsDriver = 20;
+
+bool SelectModule(IWorkspace* workspace, LONG handle) {
+    cvk::ComPtr<IFlex> flex;
+    cvk::ComPtr<IFlexModuleList> list;
+    cvk::ComPtr<IFlexModule> module;
+    return SUCCEEDED(workspace->get_Flex(flex.put())) &&
+           SUCCEEDED(flex->get_OptionalModuleList(list.put())) &&
+           SUCCEEDED(list->GetModule(handle, module.put())) &&
+           SUCCEEDED(module->put_InUpdate(VARIANT_TRUE));
 }
 
 class Fixture {
@@ -157,7 +172,8 @@ private Q_SLOTS:
     void iniFileIsTheEnginesForTheCheckedBoxes_data() {
         QTest::addColumn<bool>("uncheckAll");
         QTest::addColumn<LONG>("mask");
-        QTest::newRow("checked boxes") << false << LONG{SUBSYS_CMOS | SUBSYS_SMBIOS | SUBSYS_ENVCTL};
+        QTest::newRow("checked boxes")
+            << false << LONG{SUBSYS_CMOS | SUBSYS_SMBIOS | SUBSYS_ENVCTL};
         QTest::newRow("empty mask") << true << LONG{0};
     }
 
@@ -265,17 +281,32 @@ private Q_SLOTS:
         QVERIFY(QFileInfo(target).size() > 0);
     }
 
-    void biosFileWithoutModuleSpaceWritesNothing() {
+    void biosFileChecksComeBeforeTheChooser_data() {
+        QTest::addColumn<bool>("noSpace");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no optional module space") << true << cvkgui::text::kInvalidCapsule;
+        QTest::newRow("missing dependency") << false << cvkgui::text::kInvalidUpdate;
+    }
+
+    void biosFileChecksComeBeforeTheChooser() {
+        QFETCH(bool, noSpace);
+        QFETCH(QString, message);
         Program scratch;
-        const QString base = scratch.Path(QStringLiteral("full"));
-        // More required content than the largest flash part leaves no optional space.
-        QVERIFY(WriteModularBoard(base, 0x100000));
-        Fixture fixture(base + QStringLiteral(".cvk"));
+        QString map = kDemoMap;
+        if (noSpace) {
+            // More required content than the largest flash part leaves no optional space.
+            const QString base = scratch.Path(QStringLiteral("full"));
+            QVERIFY(WriteModularBoard(base, 0x100000));
+            map = base + QStringLiteral(".cvk");
+        }
+        Fixture fixture(map);
         QVERIFY(fixture.ready());
+        if (!noSpace)
+            QVERIFY(SelectModule(fixture.workspace.get(), kPxeWithoutItsDriver));
         QVERIFY(fixture.main->action(Cmd::GenerateBiosFile)->isEnabled());
         fixture.program.chooserAnswers.push_back(fixture.program.Path(QStringLiteral("x.bio")));
         fixture.Run(Cmd::GenerateBiosFile);
-        QCOMPARE(fixture.program.messageTexts(), QStringList{cvkgui::text::kInvalidCapsule});
+        QCOMPARE(fixture.program.messageTexts(), QStringList{message});
         QCOMPARE(fixture.program.messages.front().icon, QMessageBox::Critical);
         QVERIFY(fixture.program.chooserRequests.empty());
         QVERIFY(!QFile::exists(fixture.program.Path(QStringLiteral("x.bio"))));
