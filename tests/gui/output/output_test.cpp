@@ -106,6 +106,17 @@ public:
         main->action(id)->trigger();
     }
 
+    // Clicks OK in Generate INI File; true when the dialog was still open afterwards.
+    bool OkLeavesTheIniDialogOpen() {
+        bool stillOpen = false;
+        Run(Cmd::GenerateIni, [&](QWidget* dialog) {
+            dialog->findChild<QPushButton*>(QStringLiteral("okButton"))->click();
+            stillOpen = dialog->isVisible();
+            dialog->findChild<QPushButton*>(QStringLiteral("cancelButton"))->click();
+        });
+        return stillOpen;
+    }
+
     Program program;
     bool started = false;
     CMainFrame* main = nullptr;
@@ -225,13 +236,7 @@ private Q_SLOTS:
     void cancelOfTheChooserKeepsTheDialog() {
         Fixture fixture;
         QVERIFY(fixture.ready());
-        bool stillOpen = false;
-        fixture.Run(Cmd::GenerateIni, [&](QWidget* dialog) {
-            Click(dialog, "okButton");
-            stillOpen = dialog->isVisible();
-            Click(dialog, "cancelButton");
-        });
-        QVERIFY(stillOpen);
+        QVERIFY(fixture.OkLeavesTheIniDialogOpen());
         QCOMPARE(fixture.program.chooserRequests.size(), std::size_t{1});
         QVERIFY(fixture.program.messages.empty());
     }
@@ -243,13 +248,7 @@ private Q_SLOTS:
         QVERIFY(WriteAll(target, "precious\n"));
         QVERIFY(QFile::setPermissions(target, QFileDevice::ReadOwner | QFileDevice::ReadUser));
         fixture.program.chooserAnswers = {target, QString()};
-        bool stillOpen = false;
-        fixture.Run(Cmd::GenerateIni, [&](QWidget* dialog) {
-            Click(dialog, "okButton");
-            stillOpen = dialog->isVisible();
-            Click(dialog, "cancelButton");
-        });
-        QVERIFY(stillOpen);
+        QVERIFY(fixture.OkLeavesTheIniDialogOpen());
         // Refused, then asked again.
         QCOMPARE(fixture.program.chooserRequests.size(), std::size_t{2});
         QCOMPARE(fixture.program.messages.size(), std::size_t{1});
