@@ -7,8 +7,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <utility>
@@ -84,8 +84,8 @@ ssize_t SystemCopyChunk(int in, int out, std::size_t count) {
     return ReadWriteChunk(in, out, count);
 }
 
-CopyError CopyFileAtomically(const std::string& source, const std::string& target,
-                             bool overwrite, const CopyChunk& chunk) {
+CopyError CopyFileAtomically(const std::string& source, const std::string& target, bool overwrite,
+                             const CopyChunk& chunk) {
     Fd in{::open(source.c_str(), O_RDONLY | O_CLOEXEC)};
     struct stat info {};
     if (in.fd < 0 || ::fstat(in.fd, &info) != 0)

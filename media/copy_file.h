@@ -27,12 +27,13 @@ struct CopyError {
 // file under the target name and an earlier target as it was. Without `overwrite` an existing
 // target is refused with EEXIST.
 CopyError CopyFileAtomically(const std::string& source, const std::string& target, bool overwrite,
-                       const CopyChunk& chunk = SystemCopyChunk);
+                             const CopyChunk& chunk = SystemCopyChunk);
 
 // The message for a failed copy, chosen by the system's error code: a full disk, a missing
 // destination, a write-protected medium or folder, a missing device, a file in use, else (and
 // for any failure to read the source) the unknown error; the source and target filled in.
-std::string CopyFailureMessage(const CopyError& error, const std::string& source, const std::string& target);
+std::string CopyFailureMessage(const CopyError& error, const std::string& source,
+                               const std::string& target);
 
 // The folder text joined with a file name by the platform's separator, whether or not the
 // folder text ends in one.

@@ -26,6 +26,8 @@ constexpr char kRomwrite2[] = "romwrite2.exe";
 
 enum class Step { kDone, kFailed, kCancelled, kRetry };
 
+enum class ProgressStep { kCvtool = 1, kIni, kBatch, kFlashUtility, kLangPack, kBios, kDone };
+
 // A listing of the folder, as the DOS copy checks its drive: 0 or the errno of the failure.
 int ListFolder(const std::string& folder) {
     DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
@@ -61,9 +63,10 @@ private:
         if (on_.tell)
             on_.tell(Notice{id, std::move(text), severity, std::move(caption)});
     }
-    void Progress(const std::string& what) {
+    // Steps have fixed places on the bar, whether or not the ones before them ran.
+    void Progress(ProgressStep step, const std::string& what) {
         if (on_.progress)
-            on_.progress(++step_, what);
+            on_.progress(int(step), what);
     }
     bool Engine(const std::string& what, HRESULT hr) {
         if (SUCCEEDED(hr))
@@ -90,7 +93,6 @@ private:
     const MediaCallbacks& on_;
     bool modular_ = false;
     bool failed_ = false;
-    int step_ = 0;
 };
 
 Step Run::CopyOne(const std::string& source, const std::string& name) {
@@ -157,7 +159,7 @@ Step Run::CopyCvtool() {
         step = CopyOne(JoinFolder(*folder, kCvtool), kCvtool);
     else
         failed_ = true;
-    Progress(kCvtool);
+    Progress(ProgressStep::kCvtool, kCvtool);
     return step;
 }
 
@@ -166,7 +168,7 @@ void Run::WriteIniAndBatch() {
     const Bstr base = Bstr::FromUtf8(choices_.baseName);
     const LONG mask = choices_.subsystemMask;
     Engine(choices_.baseName + ".ini", workspace_->DumpIniToFloppy(folder.get(), base.get(), mask));
-    Progress(choices_.baseName + ".ini");
+    Progress(ProgressStep::kIni, choices_.baseName + ".ini");
     if (!choices_.batchFile)
         return;
     // The batch file names the files as they lie beside it on the media.
@@ -178,7 +180,7 @@ void Run::WriteIniAndBatch() {
         Engine("cvk.bat",
                workspace_->DumpBatchToFloppy(folder.get(), base.get(), biosName.get(),
                                              langName.get(), mask, choices_.commandMask));
-    Progress("cvk.bat");
+    Progress(ProgressStep::kBatch, "cvk.bat");
 }
 
 Step Run::CopyFlashUtility() {
@@ -191,13 +193,14 @@ Step Run::CopyFlashUtility() {
                  : ToolFolder(choices_.romwriteFolder, {kRomwrite}, kRomwriteFolderPrompt,
                               kRomwriteNotFound, &cancelled);
     Step step = Step::kFailed;
+    std::string name = kRomwrite;
     if (folder) {
-        const std::string name = FlashUtilityName(*folder, modular_);
+        name = FlashUtilityName(*folder, modular_);
         step = CopyOne(JoinFolder(*folder, name), name);
     } else {
         failed_ = true;
     }
-    Progress(modular_ ? kRomwrite2 : kRomwrite);
+    Progress(ProgressStep::kFlashUtility, name);
     return step == Step::kFailed ? Step::kDone : step;
 }
 
@@ -214,7 +217,7 @@ Step Run::CopyLangPack() {
         if (step == Step::kCancelled || step == Step::kRetry)
             return step;
     }
-    Progress(FileName(pack));
+    Progress(ProgressStep::kLangPack, FileName(pack));
     return Step::kDone;
 }
 
@@ -250,7 +253,7 @@ Step Run::CopyBiosFiles() {
         if (step == Step::kCancelled || step == Step::kRetry)
             return step;
     }
-    Progress(FileName(bios));
+    Progress(ProgressStep::kBios, FileName(bios));
     return Step::kDone;
 }
 
@@ -283,8 +286,7 @@ Step Run::Execute() {
         Tell(200, kRunFailed);
         return Step::kFailed;
     }
-    if (on_.progress)
-        on_.progress(kProgressSteps, "done");
+    Progress(ProgressStep::kDone, "done");
     Tell(168, kCopySucceeded, Severity::kInformation);
     return Step::kDone;
 }

@@ -69,8 +69,8 @@ protected:
         const std::string target = PathOf(name);
         fs::create_directory(target);
         const std::string options = "size=" + std::to_string(kilobytes) + "k";
-        if (::mount("tmpfs", target.c_str(), "tmpfs", readOnly ? MS_RDONLY : 0,
-                    options.c_str()) != 0)
+        if (::mount("tmpfs", target.c_str(), "tmpfs", readOnly ? MS_RDONLY : 0, options.c_str()) !=
+            0)
             return false;
         mounted_ = target;
         return true;
@@ -127,13 +127,13 @@ TEST_F(MediaFilesTest, ChainEndsAtFlagNameCheckAndDirectoryParts) {
         std::vector<std::string> names;
     } cases[] = {
         {"BIOS_3.BIO", {"BIOS_2.BIO", "BIOS_3.BIO"}},
-        {"OTHER.BIO", {"BIOS_2.BIO"}},          // no base name: the chain ends
-        {"../BIOS_3.BIO", {"BIOS_2.BIO"}},      // a directory part ends it like a bad name
+        {"OTHER.BIO", {"BIOS_2.BIO"}},     // no base name: the chain ends
+        {"../BIOS_3.BIO", {"BIOS_2.BIO"}}, // a directory part ends it like a bad name
         {"sub/BIOS_3.BIO", {"BIOS_2.BIO"}},
         {"/tmp/BIOS_3.BIO", {"BIOS_2.BIO"}},
         {"..", {"BIOS_2.BIO"}},
-        {"bios.bio", {"BIOS_2.BIO"}},           // back to the first file: no loop
-        {"", {"BIOS_2.BIO", ""}},               // an empty name: the image is invalid
+        {"bios.bio", {"BIOS_2.BIO"}}, // back to the first file: no loop
+        {"", {"BIOS_2.BIO", ""}},     // an empty name: the image is invalid
         {"bios_missing.bio", {"BIOS_2.BIO", "bios_missing.bio"}},
     };
     fs::create_directory(folder_ / "sub");
@@ -235,8 +235,10 @@ TEST(CopyFailureTest, MessagesByErrorCode) {
         {{ENOENT}, "The system cannot find the drive specified."},
         {{EROFS}, "The media is write protected."},
         {{ENODEV}, "The system cannot find the device specified."},
-        {{EBUSY}, "The process cannot access the file because it is being used by another process."},
-        {{ETXTBSY}, "The process cannot access the file because it is being used by another process."},
+        {{EBUSY},
+         "The process cannot access the file because it is being used by another process."},
+        {{ETXTBSY},
+         "The process cannot access the file because it is being used by another process."},
         {{EIO}, "Unknown error occurred."},
         {{ENOENT, true}, "Unknown error occurred."}, // a missing source is not a missing drive
     };

@@ -72,10 +72,9 @@ TEST_F(MediaWriterTest, PlainBiosCopiesRomwriteLanguagePackAndTheBiosChain) {
     choices_.biosPath = PathOf("board.bio");
     EXPECT_EQ(Write(workspace.get()), MediaRun::kSucceeded);
     EXPECT_EQ(notices_, std::vector<int>{168});
-    EXPECT_EQ(Media(), (std::vector<std::string>{"BOARD2.BIO", "asia.lng", "asia.sln",
-                                                 "autoexec.bat", "board.bio", "board.sig",
-                                                 "cvk.bat", "cvtool.exe", "cvtool.ini",
-                                                 "romwrite.exe"}));
+    EXPECT_EQ(Media(), (std::vector<std::string>{
+                           "BOARD2.BIO", "asia.lng", "asia.sln", "autoexec.bat", "board.bio",
+                           "board.sig", "cvk.bat", "cvtool.exe", "cvtool.ini", "romwrite.exe"}));
     EXPECT_EQ(ReadFile(PathOf("media/BOARD2.BIO")), second);
     EXPECT_NE(ReadFile(PathOf("media/cvk.bat")).find("board.bio"), std::string::npos);
 }
@@ -86,8 +85,7 @@ TEST_F(MediaWriterTest, ModularBiosCopiesRomwrite2AndNoLanguagePack) {
     image.version = "P1.11";
     image.requiredContent = std::string(3000, 'r');
     std::string why;
-    ASSERT_EQ(modweave::WriteImageFiles(image, PathOf(""), {"flex.bio", "flex_2.bio"}, &why),
-              S_OK)
+    ASSERT_EQ(modweave::WriteImageFiles(image, PathOf(""), {"flex.bio", "flex_2.bio"}, &why), S_OK)
         << why;
     ComPtr<IWorkspace> workspace = NewWorkspace(kInstallAll | SUBSYS_FLEX, PathOf("flex.cvk"));
     WriteFile("flex.sig", "sig");
@@ -98,9 +96,9 @@ TEST_F(MediaWriterTest, ModularBiosCopiesRomwrite2AndNoLanguagePack) {
     choices_.copyBios = true;
     choices_.biosPath = PathOf("flex.bio");
     EXPECT_EQ(Write(workspace.get()), MediaRun::kSucceeded);
-    EXPECT_EQ(Media(), (std::vector<std::string>{"autoexec.bat", "cvk.bat", "cvtool.exe",
-                                                 "cvtool.ini", "flex.bio", "flex.sig",
-                                                 "flex_2.bio", "romwrite2.exe"}));
+    EXPECT_EQ(Media(),
+              (std::vector<std::string>{"autoexec.bat", "cvk.bat", "cvtool.exe", "cvtool.ini",
+                                        "flex.bio", "flex.sig", "flex_2.bio", "romwrite2.exe"}));
     EXPECT_EQ(ReadFile(PathOf("media/flex_2.bio")), ReadFile(PathOf("flex_2.bio")));
 
     // Without romwrite2.exe the plain utility goes instead.
