@@ -45,9 +45,9 @@ TEST_F(CvkMediaTest, ModularDemoBootsAndCopiesTheChainAndTools) {
               std::string::npos)
         << run.out;
 
-    ASSERT_EQ(Cvk({"ini", ws, PathOf("expected.ini"), "--components", "cmos,thermal,smbios"})
-                  .exitCode,
-              0);
+    ASSERT_EQ(
+        Cvk({"ini", ws, PathOf("expected.ini"), "--components", "cmos,thermal,smbios"}).exitCode,
+        0);
     EXPECT_EQ(ReadFile(PathOf("media/LINE1.ini")), ReadFile(PathOf("expected.ini")));
     for (const char* file : {"demo.bio", "demo_2.bio", "demo.sig"})
         ExpectSameBytes(file, file);
@@ -58,7 +58,8 @@ TEST_F(CvkMediaTest, ModularDemoBootsAndCopiesTheChainAndTools) {
     DosBoard board(PathOf("media"));
     BootResult first = board.Boot();
     EXPECT_EQ(first.error, "");
-    EXPECT_EQ(first.toolCalls, std::vector<ToolCall>({{"flash", "-bio=demo.bio", "-log=LINE1.log"}}));
+    EXPECT_EQ(first.toolCalls,
+              std::vector<ToolCall>({{"flash", "-bio=demo.bio", "-log=LINE1.log"}}));
     BootResult second = board.Boot();
     EXPECT_EQ(second.error, "");
     EXPECT_EQ(second.toolCalls,
@@ -76,8 +77,8 @@ TEST_F(CvkMediaTest, PlainBiosCopiesTheLanguagePackAndKeepsExistingFiles) {
     WriteFile(folder_ / "asia.lng", "language pack");
     WriteFile(folder_ / "asia.sln", "its companion");
     WriteFile(folder_ / "media" / "romwrite.exe", "older utility");
-    const std::vector<std::string> args = {"media",      PathOf("plain.cvw"), PathOf("media"),
-                                           "--lang",     PathOf("asia.lng"),  "--romwrite",
+    const std::vector<std::string> args = {"media",        PathOf("plain.cvw"), PathOf("media"),
+                                           "--lang",       PathOf("asia.lng"),  "--romwrite",
                                            PathOf("tools")};
     Result run = Cvk(args);
     ASSERT_EQ(run.exitCode, 0) << run.err;
@@ -102,9 +103,11 @@ TEST_F(CvkMediaTest, FailuresAndRefusals) {
         << missing.err;
     EXPECT_NE(missing.err.find("Generate floppy not successful."), std::string::npos);
 
-    for (const std::vector<std::string>& bad :
-         {std::vector<std::string>{"--base", "TOOLONG12"}, {"--base", "a.b"},
-          {"--bios", PathOf("demo.cvk")}, {"--lang", PathOf("demo.bio")}, {"--nope"}}) {
+    for (const std::vector<std::string>& bad : {std::vector<std::string>{"--base", "TOOLONG12"},
+                                                {"--base", "a.b"},
+                                                {"--bios", PathOf("demo.cvk")},
+                                                {"--lang", PathOf("demo.bio")},
+                                                {"--nope"}}) {
         std::vector<std::string> args = {"media", ws, PathOf("refused")};
         args.insert(args.end(), bad.begin(), bad.end());
         EXPECT_EQ(Cvk(args).exitCode, 2) << bad[0];

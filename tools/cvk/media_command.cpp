@@ -29,8 +29,8 @@ struct MediaArgs {
     std::map<std::string, bool> flags;
 };
 
-const char* const kValueOptions[] = {"--base",  "--components", "--bios",
-                                     "--lang",  "--cvtool",     "--romwrite"};
+const char* const kValueOptions[] = {"--base", "--components", "--bios",
+                                     "--lang", "--cvtool",     "--romwrite"};
 const char* const kFlagOptions[] = {"--batch", "--log", "--report", "--overwrite"};
 
 // Splits the arguments; a usage error is reported when this returns an exit status.
@@ -75,8 +75,8 @@ std::optional<int> CheckExtension(const MediaArgs& parsed, const char* option,
     const std::string actual = std::filesystem::path(found->second).extension().string();
     if (actual.size() == 4 && strcasecmp(actual.c_str(), extension) == 0)
         return std::nullopt;
-    return ReportUsage(std::string("media: ") + option + " \"" + found->second + "\": " +
-                       media::kWrongFileFormat);
+    return ReportUsage(std::string("media: ") + option + " \"" + found->second +
+                       "\": " + media::kWrongFileFormat);
 }
 
 std::optional<int> Choose(const MediaArgs& parsed, media::MediaChoices* choices) {
@@ -155,8 +155,8 @@ int RunMediaCommand(const std::vector<std::string>& args) {
         choices.subsystemMask = mask & kMediaComponents;
     }
     ClearErrorText();
-    const media::MediaRun run =
-        media::WriteMedia(session.workspace(), choices, Callbacks(parsed.flags.count("--overwrite")));
+    const media::MediaRun run = media::WriteMedia(session.workspace(), choices,
+                                                  Callbacks(parsed.flags.count("--overwrite")));
     return run == media::MediaRun::kSucceeded ? kExitOk : kExitEngine;
 }
 
