@@ -82,7 +82,8 @@ CGenerateFloppyFilesPage::CGenerateFloppyFilesPage(IServer* server, IWorkspace* 
     const LONG has = GetLong(workspace, &IWorkspace::get_SubsystemMask);
     for (int c = 0; c < CComponentBoxes::kCount; ++c) {
         const auto component = static_cast<CComponentBoxes::Component>(c);
-        const bool shown = component != CComponentBoxes::Flex && components_->IsAvailable(component);
+        const bool shown =
+            component != CComponentBoxes::Flex && components_->IsAvailable(component);
         components_->Present(component, shown, (has & components_->MaskOf(component)) != 0);
     }
     connect(destination_, &QLineEdit::textChanged, this,

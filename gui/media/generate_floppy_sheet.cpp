@@ -43,6 +43,7 @@ CCopyProgressDlg::CCopyProgressDlg(QWidget* parent) : QDialog(parent) {
     bar_->setObjectName(QStringLiteral("copyProgressBar"));
     bar_->setRange(0, media::kProgressSteps);
     bar_->setValue(0);
+    bar_->setFormat(QStringLiteral("%v / %m"));
     bar_->setMinimumWidth(300);
     layout->addWidget(what_);
     layout->addWidget(bar_);
@@ -57,14 +58,13 @@ int CCopyProgressDlg::step() const {
     return bar_->value();
 }
 
-CGenerateFloppyPropertySheet::CGenerateFloppyPropertySheet(const Context& context,
-                                                           QWidget* parent)
+CGenerateFloppyPropertySheet::CGenerateFloppyPropertySheet(const Context& context, QWidget* parent)
     : QWizard(parent), context_(context) {
     setWindowTitle(Text(media::kWizardTitle));
     setObjectName(QStringLiteral("generateMediaWizard"));
     setWizardStyle(QWizard::ClassicStyle);
-    files_ = new CGenerateFloppyFilesPage(context.server, context.workspace, context.spaceQuery,
-                                          this);
+    files_ =
+        new CGenerateFloppyFilesPage(context.server, context.workspace, context.spaceQuery, this);
     const bool modular = GetBool(context.workspace, &IWorkspace::IsFlexAvailable);
     options_ =
         new CGenerateFloppyOptionsPage(modular, context.installLocation, context.biosFolder, this);
@@ -72,6 +72,7 @@ CGenerateFloppyPropertySheet::CGenerateFloppyPropertySheet(const Context& contex
     addPage(options_);
     // Finish is offered on both pages: the Options page is optional.
     setOption(QWizard::HaveFinishButtonOnEarlyPages);
+    files_->setFinalPage(true);
 }
 
 media::MediaChoices CGenerateFloppyPropertySheet::Choices() const {
@@ -101,8 +102,8 @@ media::MediaCallbacks CGenerateFloppyPropertySheet::Callbacks(CCopyProgressDlg* 
     on.confirmOverwrite = [](const std::string& target) {
         const QString text = Text(media::kOverwriteQuestion)
                                  .replace(QStringLiteral("%s"), QString::fromStdString(target));
-        return CMessageBox::Show(QMessageBox::Question, text,
-                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+        return CMessageBox::Show(QMessageBox::Question, text, QMessageBox::Yes | QMessageBox::No) ==
+               QMessageBox::Yes;
     };
     on.pickFolder = [this](const std::string& prompt) -> std::optional<std::string> {
         const QString folder = CFolderPicker::Choose(this, QString::fromStdString(prompt), {});
@@ -111,9 +112,9 @@ media::MediaCallbacks CGenerateFloppyPropertySheet::Callbacks(CCopyProgressDlg* 
         return folder.toStdString();
     };
     on.retryMedium = [mediumCancelled] {
-        const bool retry = CMessageBox::Show(QMessageBox::Warning, Text(media::kInsertMedium),
-                                             QMessageBox::Retry | QMessageBox::Cancel) ==
-                           QMessageBox::Retry;
+        const bool retry =
+            CMessageBox::Show(QMessageBox::Warning, Text(media::kInsertMedium),
+                              QMessageBox::Retry | QMessageBox::Cancel) == QMessageBox::Retry;
         *mediumCancelled = !retry;
         return retry;
     };
@@ -133,8 +134,8 @@ void CGenerateFloppyPropertySheet::accept() {
     progress.show();
     bool mediumCancelled = false;
     const media::MediaChoices choices = Choices();
-    lastRun_ = media::WriteMedia(context_.workspace, choices,
-                                 Callbacks(&progress, &mediumCancelled));
+    lastRun_ =
+        media::WriteMedia(context_.workspace, choices, Callbacks(&progress, &mediumCancelled));
     progress.close();
     if (mediumCancelled) {
         reject();

@@ -52,8 +52,10 @@ struct Bench {
                             : QStringLiteral(CORVANE_DEMO_PLAIN_MAP),
                     map);
         if (modular) {
-            QFile::copy(samples + QStringLiteral("/demo.bio"), program.Path(QStringLiteral("demo.bio")));
-            QFile::copy(samples + QStringLiteral("/demo_2.bio"), program.Path(QStringLiteral("demo_2.bio")));
+            QFile::copy(samples + QStringLiteral("/demo.bio"),
+                        program.Path(QStringLiteral("demo.bio")));
+            QFile::copy(samples + QStringLiteral("/demo_2.bio"),
+                        program.Path(QStringLiteral("demo_2.bio")));
         }
         tools = program.Path(QStringLiteral("tools"));
         media = program.Path(QStringLiteral("media"));
@@ -64,9 +66,7 @@ struct Bench {
             Write(tools + QLatin1Char('/') + QLatin1String(tool), QByteArray("MZ ") + tool);
         return program.NewWorkspace(map);
     }
-    IWorkspace* workspace() const {
-        return program.app()->activeDocument()->GetWorkspace().get();
-    }
+    IWorkspace* workspace() const { return program.app()->activeDocument()->GetWorkspace().get(); }
     CGenerateFloppyPropertySheet::Context Context() const {
         CGenerateFloppyPropertySheet::Context context;
         context.server = program.app()->GetServer().get();
@@ -103,7 +103,8 @@ private Q_SLOTS:
             wizard->next();
             Find<QCheckBox>(wizard, "loggingBox")->setChecked(true);
             Find<QCheckBox>(wizard, "biosBox")->setChecked(true);
-            Find<QLineEdit>(wizard, "biosEdit")->setText(bench.program.Path(QStringLiteral("demo.bio")));
+            Find<QLineEdit>(wizard, "biosEdit")
+                ->setText(bench.program.Path(QStringLiteral("demo.bio")));
             Find<QCheckBox>(wizard, "copyRomwriteBox")->setChecked(true);
             wizard->button(QWizard::FinishButton)->click();
             finished = true;
@@ -113,7 +114,8 @@ private Q_SLOTS:
         // The flash utility's folder is asked too, for romwrite2.exe on a modular BIOS.
         QCOMPARE(prompts, (QStringList{QString::fromLatin1(cvk::media::kCvtoolFolderPrompt),
                                        QString::fromLatin1(cvk::media::kRomwrite2FolderPrompt)}));
-        QCOMPARE(bench.program.messageTexts(), QStringList{QStringLiteral("Files copied successfully!")});
+        QCOMPARE(bench.program.messageTexts(),
+                 QStringList{QStringLiteral("Files copied successfully!")});
 
         const QString expected = bench.program.Path(QStringLiteral("expected.ini"));
         QCOMPARE(bench.workspace()->DumpIni(ToBstr(expected).get(),
@@ -134,10 +136,9 @@ private Q_SLOTS:
         QVERIFY(first.toolCalls == std::vector<cvk::testing::ToolCall>(
                                        {{"flash", "-bio=demo.bio", "-log=cvtool.log"}}));
         const cvk::testing::BootResult second = board.Boot();
-        QVERIFY(second.toolCalls ==
-                std::vector<cvk::testing::ToolCall>({{"install", "-cmos", "-smbios", "-therm",
-                                                      "-ini=cvtool.ini", "-log=cvtool.log",
-                                                      "-reboot"}}));
+        QVERIFY(second.toolCalls == std::vector<cvk::testing::ToolCall>(
+                                        {{"install", "-cmos", "-smbios", "-therm",
+                                          "-ini=cvtool.ini", "-log=cvtool.log", "-reboot"}}));
     }
 
     void pagesShowTheWorkspaceAndFreeSpace() {
@@ -209,7 +210,8 @@ private Q_SLOTS:
         Bench bench;
         QVERIFY(bench.Open(false));
         CGenerateFloppyPropertySheet wizard(bench.Context());
-        Find<QLineEdit>(&wizard, "destinationEdit")->setText(bench.program.Path(QStringLiteral("gone")));
+        Find<QLineEdit>(&wizard, "destinationEdit")
+            ->setText(bench.program.Path(QStringLiteral("gone")));
         Find<QCheckBox>(&wizard, "copyCvtoolBox")->setChecked(false);
         wizard.accept();
         QCOMPARE(wizard.lastRun(), cvk::media::MediaRun::kFailed);
