@@ -133,7 +133,15 @@ void CGenerateFloppyPropertySheet::accept() {
     CCopyProgressDlg progress(this);
     progress.show();
     bool mediumCancelled = false;
-    const media::MediaChoices choices = Choices();
+    media::MediaChoices choices;
+    try {
+        choices = Choices();
+    } catch (const CEngineError&) {
+        progress.close();
+        CMessageBox::Error(Text(media::kUnexpectedError));
+        lastRun_ = media::MediaRun::kFailed;
+        return;
+    }
     lastRun_ =
         media::WriteMedia(context_.workspace, choices, Callbacks(&progress, &mediumCancelled));
     progress.close();

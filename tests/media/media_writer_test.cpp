@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 
 namespace cvk::media {
@@ -108,6 +109,39 @@ TEST_F(MediaWriterTest, ModularBiosCopiesRomwrite2AndNoLanguagePack) {
     EXPECT_EQ(Write(workspace.get()), MediaRun::kSucceeded);
     EXPECT_TRUE(fs::exists(PathOf("media/romwrite.exe")));
     EXPECT_FALSE(fs::exists(PathOf("media/romwrite2.exe")));
+}
+
+TEST_F(MediaWriterTest, LastFileFlagCopiesTheFileAndItsSignatureOnly) {
+    ComPtr<IWorkspace> workspace = NewWorkspace(kInstallAll, WriteMap("board.cvk"));
+    std::string bios(400, '\0');
+    bios[89] = '\xFF';
+    bios.replace(96, 11, "BOARD_2.BIO"); // a name after the flag counts for nothing
+    WriteFile("board.bio", bios);
+    WriteFile("board.sig", "sig");
+    WriteFile("BOARD_2.BIO", "not part of this image");
+    choices_ = MediaChoices{PathOf("media"), "cvtool", kInstallAll};
+    choices_.copyBios = true;
+    choices_.biosPath = PathOf("board.bio");
+    EXPECT_EQ(Write(workspace.get()), MediaRun::kSucceeded);
+    EXPECT_EQ(Media(), (std::vector<std::string>{"board.bio", "board.sig", "cvtool.ini"}));
+}
+
+TEST_F(MediaWriterTest, FullDiskShowsTheMessageAndLeavesNoPartialFile) {
+    ComPtr<IWorkspace> workspace = NewWorkspace(kInstallAll, WriteMap("board.cvk"));
+    std::vector<std::string> texts;
+    callbacks_.tell = [&](const Notice& notice) { texts.push_back(notice.text); };
+    callbacks_.copyChunk = [](int, int, std::size_t) -> ssize_t {
+        errno = ENOSPC;
+        return -1;
+    };
+    choices_.copyRomwrite = false;
+    EXPECT_EQ(Write(workspace.get()), MediaRun::kFailed);
+    EXPECT_EQ(texts,
+              (std::vector<std::string>{"Disk full.\nFailed to copy " + PathOf("tools/cvtool.exe") +
+                                            " to " + PathOf("media/cvtool.exe"),
+                                        kRunFailed}));
+    // The INI and batch files are the engine's; no copy left anything behind.
+    EXPECT_EQ(Media(), (std::vector<std::string>{"autoexec.bat", "cvk.bat", "cvtool.ini"}));
 }
 
 TEST_F(MediaWriterTest, OnlyCopiedFilesAskBeforeOverwriting) {

@@ -116,6 +116,10 @@ TEST_F(CvkMediaTest, FailuresAndRefusals) {
     Result gone = Cvk({"media", ws, PathOf("refused")});
     EXPECT_EQ(gone.exitCode, 1);
     EXPECT_NE(gone.err.find("A disk error occurred."), std::string::npos) << gone.err;
+    gone = Cvk({"media", ws, PathOf("refused"), "--cvtool", PathOf("tools")});
+    EXPECT_EQ(gone.exitCode, 1);
+    EXPECT_NE(gone.err.find("Disk not detected, please insert floppy in drive"), std::string::npos)
+        << gone.err;
 }
 
 } // namespace

@@ -114,6 +114,11 @@ media::MediaCallbacks Callbacks(bool overwrite) {
         std::fprintf(info ? stdout : stderr, "%s%s\n", info ? "" : "cvk: ", notice.text.c_str());
     };
     on.confirmOverwrite = [overwrite](const std::string&) { return overwrite; };
+    // Nobody to insert a medium: the run ends.
+    on.retryMedium = [] {
+        std::fprintf(stderr, "cvk: %s\n", media::kInsertMedium);
+        return false;
+    };
     on.progress = [](int step, const std::string& what) {
         std::printf("[%d/%d] %s\n", step, media::kProgressSteps, what.c_str());
     };
