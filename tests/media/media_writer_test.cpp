@@ -186,6 +186,25 @@ TEST_F(MediaWriterTest, FailuresAreReportedAndTheRunEndsFailed) {
     EXPECT_EQ(notices_, std::vector<int>{0}); // "Cvtool.exe not found in the specified directory"
 }
 
+TEST_F(MediaWriterTest, AMissingMediumIsAskedForAndRetryRunsAgain) {
+    ComPtr<IWorkspace> workspace = NewWorkspace(kInstallAll, WriteMap("board.cvk"));
+    fs::remove(PathOf("media"));
+    int asked = 0;
+    callbacks_.retryMedium = [&] {
+        if (++asked == 2)
+            return false;                      // Cancel
+        fs::create_directory(PathOf("media")); // the medium is back
+        return true;
+    };
+    EXPECT_EQ(Write(workspace.get()), MediaRun::kSucceeded);
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(notices_, std::vector<int>{168});
+    fs::remove_all(PathOf("media"));
+    callbacks_.retryMedium = [&] { return ++asked == 1; };
+    EXPECT_EQ(Write(workspace.get()), MediaRun::kCancelled);
+    EXPECT_EQ(asked, 2);
+}
+
 TEST_F(MediaWriterTest, RefusedBaseNameOrMissingFolderWritesNothing) {
     ComPtr<IWorkspace> workspace = NewWorkspace(kInstallAll, WriteMap("board.cvk"));
     for (const char* name : {"", "toolong12", "a b", "../x"}) {
