@@ -26,6 +26,11 @@ constexpr char kRomwrite2[] = "romwrite2.exe";
 
 enum class Step { kDone, kFailed, kCancelled, kRetry };
 
+// A step after which the run does not go on: the user cancelled, or asked to start again.
+bool EndsRun(Step step) {
+    return step == Step::kCancelled || step == Step::kRetry;
+}
+
 enum class ProgressStep { kCvtool = 1, kIni, kBatch, kFlashUtility, kLangPack, kBios, kDone };
 
 // A listing of the folder, as the DOS copy checks its drive: 0 or the errno of the failure.
@@ -85,6 +90,7 @@ private:
     Step CopyCvtool();
     void WriteIniAndBatch();
     Step CopyFlashUtility();
+    Step CopyWithCompanion(const std::string& file, const char* extension, bool bios);
     Step CopyLangPack();
     Step CopyBiosFiles();
 
@@ -204,6 +210,19 @@ Step Run::CopyFlashUtility() {
     return step == Step::kFailed ? Step::kDone : step;
 }
 
+// Copies `file` and the file of the same name with `extension` beside it; a BIOS file says
+// which of the two failed.
+Step Run::CopyWithCompanion(const std::string& file, const char* extension, bool bios) {
+    for (const std::string& source : {file, SiblingWithExtension(file, extension)}) {
+        const Step step = CopyOne(source, FileName(source));
+        if (EndsRun(step))
+            return step;
+        if (step == Step::kFailed && bios)
+            Tell(132, FillIn(kBiosCopyFailed, {source}));
+    }
+    return Step::kDone;
+}
+
 Step Run::CopyLangPack() {
     if (modular_ || !choices_.copyLangPack)
         return Step::kDone;
@@ -212,11 +231,8 @@ Step Run::CopyLangPack() {
         return Step::kDone;
     }
     const std::string& pack = choices_.langPackPath;
-    for (const std::string& source : {pack, SiblingWithExtension(pack, ".sln")}) {
-        const Step step = CopyOne(source, FileName(source));
-        if (step == Step::kCancelled || step == Step::kRetry)
-            return step;
-    }
+    if (const Step step = CopyWithCompanion(pack, ".sln", false); EndsRun(step))
+        return step;
     Progress(ProgressStep::kLangPack, FileName(pack));
     return Step::kDone;
 }
@@ -229,13 +245,8 @@ Step Run::CopyBiosFiles() {
         return Step::kDone;
     }
     const std::string& bios = choices_.biosPath;
-    for (const std::string& source : {bios, SiblingWithExtension(bios, ".sig")}) {
-        const Step step = CopyOne(source, FileName(source));
-        if (step == Step::kCancelled || step == Step::kRetry)
-            return step;
-        if (step == Step::kFailed)
-            Tell(132, FillIn(kBiosCopyFailed, {source}));
-    }
+    if (const Step step = CopyWithCompanion(bios, ".sig", true); EndsRun(step))
+        return step;
     const std::string folder = fs::path(bios).parent_path().string();
     for (const std::string& name : ReadContinuationNames(bios)) {
         if (name.empty()) {
@@ -249,8 +260,7 @@ Step Run::CopyBiosFiles() {
             failed_ = true;
             continue;
         }
-        const Step step = CopyOne(source, name);
-        if (step == Step::kCancelled || step == Step::kRetry)
+        if (const Step step = CopyOne(source, name); EndsRun(step))
             return step;
     }
     Progress(ProgressStep::kBios, FileName(bios));
@@ -268,7 +278,7 @@ Step Run::Execute() {
     }
     if (choices_.copyCvtool) {
         const Step step = CopyCvtool();
-        if (step == Step::kCancelled || step == Step::kRetry)
+        if (EndsRun(step))
             return step;
     } else if (ListFolder(choices_.destination) != 0) {
         Tell(205, kDiskError);
@@ -279,7 +289,7 @@ Step Run::Execute() {
     WriteIniAndBatch();
     for (Step (Run::*copy)() : {&Run::CopyFlashUtility, &Run::CopyLangPack, &Run::CopyBiosFiles}) {
         const Step step = (this->*copy)();
-        if (step == Step::kCancelled || step == Step::kRetry)
+        if (EndsRun(step))
             return step;
     }
     if (failed_) {
