@@ -7,6 +7,7 @@
 #include "gui/media/generate_floppy_pages.h"
 #include "media/base_name.h"
 
+#include <QCoreApplication>
 #include <QLabel>
 #include <QProgressBar>
 #include <QSettings>
@@ -52,6 +53,8 @@ CCopyProgressDlg::CCopyProgressDlg(QWidget* parent) : QDialog(parent) {
 void CCopyProgressDlg::SetStep(int step, const QString& what) {
     bar_->setValue(step);
     what_->setText(what);
+    // The run holds the event loop: let the window paint, but take no input meanwhile.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 int CCopyProgressDlg::step() const {
