@@ -147,16 +147,4 @@ std::string JoinFolder(const std::string& folder, const std::string& name) {
     return folder + '/' + name;
 }
 
-std::string FillIn(std::string text, std::initializer_list<std::string> values) {
-    std::size_t at = 0;
-    for (const std::string& value : values) {
-        at = text.find("%s", at);
-        if (at == std::string::npos)
-            break;
-        text.replace(at, 2, value);
-        at += value.size();
-    }
-    return text;
-}
-
 } // namespace cvk::media

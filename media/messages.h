@@ -1,6 +1,7 @@
 // The user's words of the media set: numbered messages of the program's string table.
 #pragma once
 
+#include <initializer_list>
 #include <string>
 
 namespace cvk::media {
