@@ -6,6 +6,7 @@
 #include "gui/common/message_box.h"
 #include "gui/common/strings.h"
 #include "gui/document/cvk_doc.h"
+#include "gui/media/generate_floppy_sheet.h"
 #include "gui/settings/cvk_right_view.h"
 #include "gui/shell/about_dlg.h"
 #include "gui/shell/child_frame.h"
@@ -314,6 +315,12 @@ void CMainFrame::OnCommand(Cmd id) {
     case Cmd::FwhSize8:
         if (frame)
             frame->rightView()->OnViewCommand(id);
+        break;
+    case Cmd::GenerateMedia:
+        if (doc &&
+            !CGenerateFloppyPropertySheet::Run(this, app_->GetServer().get(),
+                                               doc->GetWorkspace().get(), app_->biosDefaultDir()))
+            app_->ReportFatal();
         break;
     case Cmd::GenerateIni:
     case Cmd::GenerateReport:
