@@ -328,9 +328,7 @@ void CMainFrame::OnCommand(Cmd id) {
     case Cmd::Options:
         RunOutputCommand(app_, id);
         break;
-    case Cmd::GenerateMedia:
     case Cmd::kCount:
-        // The media wizard comes with its own command.
         break;
     }
     UpdateCommandUI();
