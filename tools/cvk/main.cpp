@@ -4,6 +4,7 @@
 #include "tools/cvk/components.h"
 #include "tools/cvk/edit_commands.h"
 #include "tools/cvk/engine_client.h"
+#include "tools/cvk/media_command.h"
 
 #include <charconv>
 #include <cstdio>
@@ -41,6 +42,9 @@ constexpr char kUsage[] =
     "       cvk report WORKSPACE.cvw OUT.txt [--components LIST]\n"
     "       cvk batch WORKSPACE.cvw DIR [--base NAME] [--bios FILE] [--lang FILE]\n"
     "                 [--components LIST] [--log] [--report]\n"
+    "       cvk media WORKSPACE.cvw DIR [--base NAME] [--components LIST] [--batch] [--log]\n"
+    "                 [--report] [--bios FILE.bio] [--lang FILE.lng] [--cvtool DIR]\n"
+    "                 [--romwrite DIR] [--overwrite]\n"
     "       cvk --version\n"
     "       cvk --help\n"
     "\n"
@@ -422,5 +426,7 @@ int main(int argc, char** argv) {
         return Logo(rest);
     if (command == "batch")
         return Batch(rest);
+    if (command == "media")
+        return RunMediaCommand({rest.begin(), rest.end()});
     return ReportUsage("unknown command \"" + std::string(command) + "\"");
 }
