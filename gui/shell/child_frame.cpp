@@ -63,7 +63,7 @@ CChildFrame::CChildFrame(std::unique_ptr<CCvkDoc> doc, CCvkApp* app)
     splitter_ = new QSplitter(Qt::Horizontal, this);
     splitter_->setObjectName(QStringLiteral("workspaceSplitter"));
     tree_ = new CWspTreeView(doc_.get(), splitter_);
-    right_ = new CCvkRightView(doc_.get(), app_, splitter_);
+    right_ = new CCvkRightView(doc_.get(), app_->preferences(), splitter_);
     splitter_->addWidget(tree_);
     splitter_->addWidget(right_);
     splitter_->setStretchFactor(1, 1);
