@@ -23,6 +23,9 @@ public:
     // The in-place editor while one is open, else null.
     QWidget* cellEditor() const;
 
+    // Widens or narrows `column` to its widest cell, within `minimum` and `maximum` pixels.
+    void FitColumnToContents(int column, int minimum, int maximum);
+
     // The tip shown over a cell.
     QString CellTip(QTreeWidgetItem* item, int column) const { return TipAt(item, column); }
 

@@ -22,6 +22,8 @@ namespace {
 
 constexpr int kMarkWidth = 26;
 constexpr int kTextWidth = 180;
+// Names wider than this are cut off rather than pushing the values out of sight.
+constexpr int kMaxNameWidth = 420;
 constexpr int kBoldWeight = 700;
 
 // A name that begins with blanks is shown indented by exactly five.
@@ -131,6 +133,7 @@ void CCmosList::Fill(IGroupNode* group) {
         const auto updatesBack = qScopeGuard([this] { setUpdatesEnabled(true); });
         for (Row& row : rows)
             AddRow(std::move(row));
+        FitColumnToContents(ItemColumn, kTextWidth, kMaxNameWidth);
     });
 }
 

@@ -20,6 +20,8 @@ namespace {
 
 constexpr int kTextWidth = 180;
 constexpr int kMarkWidth = 26;
+// Names wider than this are cut off rather than pushing the values out of sight.
+constexpr int kMaxNameWidth = 420;
 // The tip of a system-information row.
 constexpr int kTipRole = Qt::UserRole + 1;
 
@@ -113,6 +115,7 @@ void CSmbiosList::Fill(ISmbiosList* list) {
                                         GetText(node.get(), &ISmbiosNode::get_DisplayName));
                           item->setText(ValueColumn, GetText(node.get(), &ISmbiosNode::get_Value));
                       });
+        FitColumnToContents(ItemColumn, kTextWidth, kMaxNameWidth);
     });
 }
 
@@ -284,6 +287,7 @@ void CThermList::Fill(IThermGroup* group) {
                           item->setText(ValueColumn,
                                         GetVariantText(setting.get(), &IThermSetting::get_Value));
                       });
+        FitColumnToContents(ItemColumn, kTextWidth, kMaxNameWidth);
     });
 }
 

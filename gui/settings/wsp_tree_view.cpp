@@ -8,6 +8,10 @@
 
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QScrollBar>
+
+#include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -132,6 +136,26 @@ void CWspTreeView::Build() {
         return;
     built_ = true;
     setCurrentItem(mySystem);
+    Q_EMIT treeBuilt();
+}
+
+int CWspTreeView::ContentWidth() const {
+    const QFontMetrics metrics(font());
+    // Item text sits between the style's margins; one more indentation step keeps clear of the
+    // branch marks.
+    constexpr int kTextMargins = 12;
+    int widest = 0;
+    QList<std::pair<const QTreeWidgetItem*, int>> pending;
+    for (int i = 0; i < topLevelItemCount(); ++i)
+        pending.append({topLevelItem(i), 1});
+    while (!pending.isEmpty()) {
+        const auto [item, depth] = pending.takeLast();
+        widest = std::max(widest, depth * indentation() + metrics.horizontalAdvance(item->text(0)) +
+                                      kTextMargins);
+        for (int c = 0; c < item->childCount(); ++c)
+            pending.append({item->child(c), depth + 1});
+    }
+    return widest + 2 * frameWidth() + verticalScrollBar()->sizeHint().width();
 }
 
 void CWspTreeView::OnCurrentItemChanged(QTreeWidgetItem* current) {

@@ -30,6 +30,12 @@ public:
     // Empties the tree and releases every item's engine object.
     void Clear();
     CTreeItemData* DataOf(const QTreeWidgetItem* item) const { return ItemData::Of(item); }
+    // The width that shows every item's name whole, expanded or not.
+    int ContentWidth() const;
+
+Q_SIGNALS:
+    // The tree has been built for the workspace.
+    void treeBuilt();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

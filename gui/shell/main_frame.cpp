@@ -27,6 +27,8 @@
 #include <QStyle>
 #include <QToolBar>
 
+#include <algorithm>
+
 CMainFrame::CMainFrame(CCvkApp* app) : app_(app) {
     setObjectName(QStringLiteral("mainFrame"));
     setWindowTitle(cvkgui::text::kMainTitle);
@@ -176,6 +178,16 @@ void CMainFrame::CreateStatusBar() {
         panes_[i] = label;
     }
     panes_[0]->setText(cvkgui::text::kIdlePrompt);
+    // The views' hints are shown whole: the message pane is never narrower than the widest,
+    // which makes the window's default size wide enough for them.
+    int widest = 0;
+    for (const QString& hint :
+         {cvkgui::text::kIdlePrompt, cvkgui::text::kHintEdit, cvkgui::text::kHintCmos,
+          cvkgui::text::kHintCmosSelect, cvkgui::text::kHintModules})
+        widest = std::max(widest, panes_[0]->fontMetrics().horizontalAdvance(hint));
+    const QMargins margins = panes_[0]->contentsMargins();
+    panes_[0]->setMinimumWidth(widest + margins.left() + margins.right() + 2 * panes_[0]->margin() +
+                               2);
     statusBar()->addWidget(panes_[0], 1);
     // The second pane is as wide as 79 blanks: other commands show progress and space there.
     panes_[1]->setMinimumWidth(panes_[1]->fontMetrics().horizontalAdvance(QString(79, u' ')));
