@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <functional>
 #include <utility>
 
 namespace {
@@ -50,6 +51,23 @@ template <class Call> void CCvkDoc::WithWaitCursor(Call&& call) {
     std::forward<Call>(call)();
 }
 
+bool CCvkDoc::TakeWorkspace(HRESULT wrongFile, const QString& wrongFileMessage,
+                            const std::function<HRESULT(IServer*, IWorkspace**)>& call) {
+    const bool taken = cvkgui::GuardOperation(
+        [&](HRESULT status) {
+            cvkgui::ShowError(status == wrongFile ? wrongFileMessage : cvkgui::text::kFailedOpen);
+        },
+        [&] {
+            cvk::ComPtr<IServer> server = GetServer();
+            WithWaitCursor([&] { ThrowIfFailed(call(server.get(), workspace_.put())); });
+            if (!workspace_)
+                throw CEngineError(E_POINTER);
+        });
+    if (!taken)
+        workspace_.reset();
+    return taken;
+}
+
 bool CCvkDoc::OnNewDocument() {
     CPreferences& prefs = host_->preferences();
     CCreateWorkspaceDlg dialog(host_, host_->dialogParent());
@@ -58,24 +76,12 @@ bool CCvkDoc::OnNewDocument() {
     prefs.lastBiosFile = dialog.biosFile();
     SetTitle(cvkgui::text::kUntitled + QString::number(host_->NextUntitledNumber()));
     biosFilePath_ = dialog.biosFile();
-    const bool created = cvkgui::GuardOperation(
-        [](HRESULT status) {
-            cvkgui::ShowError(status == E_IMAGE_FORMAT ? cvkgui::text::kNotMapFile
-                                                       : cvkgui::text::kFailedOpen);
-        },
-        [&] {
-            cvk::ComPtr<IServer> server = GetServer();
-            WithWaitCursor([&] {
-                ThrowIfFailed(server->NewWorkspace(dialog.mask(), ToBstr(biosFilePath_).get(),
-                                                   workspace_.put()));
-            });
-            if (!workspace_)
-                throw CEngineError(E_POINTER);
+    const bool created = TakeWorkspace(
+        E_IMAGE_FORMAT, cvkgui::text::kNotMapFile, [&](IServer* server, IWorkspace** workspace) {
+            return server->NewWorkspace(dialog.mask(), ToBstr(biosFilePath_).get(), workspace);
         });
-    if (!created) {
-        workspace_.reset();
+    if (!created)
         return false;
-    }
     cvkgui::GuardOperation(cvkgui::Fatal(), [&] {
         setModified(GetBool(workspace_.get(), &IWorkspace::get_RequiresSave));
     });
@@ -91,23 +97,13 @@ bool CCvkDoc::OnOpenDocument(const QString& path) {
         return false;
     }
     workspacePath_ = path;
-    const bool opened = cvkgui::GuardOperation(
-        [](HRESULT status) {
-            cvkgui::ShowError(status == STG_E_FILEALREADYEXISTS ? cvkgui::text::kNotWorkspaceFile
-                                                                : cvkgui::text::kFailedOpen);
-        },
-        [&] {
-            cvk::ComPtr<IServer> server = GetServer();
-            WithWaitCursor([&] {
-                ThrowIfFailed(server->OpenWorkspace(ToBstr(path).get(), workspace_.put()));
-            });
-            if (!workspace_)
-                throw CEngineError(E_POINTER);
-        });
-    if (!opened) {
-        workspace_.reset();
+    const bool opened =
+        TakeWorkspace(STG_E_FILEALREADYEXISTS, cvkgui::text::kNotWorkspaceFile,
+                      [&](IServer* server, IWorkspace** workspace) {
+                          return server->OpenWorkspace(ToBstr(path).get(), workspace);
+                      });
+    if (!opened)
         return false;
-    }
     SetPathName(path, false);
     setModified(false);
     return true;

@@ -9,6 +9,8 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
+
 struct CTreeItemData;
 
 class CCvkDoc : public QObject {
@@ -85,6 +87,10 @@ private:
     void SetTitle(const QString& title);
     QString ChooseSavePath() const;
     void ReleaseWorkspace();
+    // Creates or opens the workspace through `call`; on failure shows `wrongFileMessage` for the
+    // status `wrongFile` and "Failed to open workspace" for any other, and returns false.
+    bool TakeWorkspace(HRESULT wrongFile, const QString& wrongFileMessage,
+                       const std::function<HRESULT(IServer*, IWorkspace**)>& call);
     // Runs an engine call with the wait cursor.
     template <class Call> void WithWaitCursor(Call&& call);
 
