@@ -4,6 +4,8 @@
 #include "gui/common/engine_call.h"
 #include "gui/common/strings.h"
 #include "gui/document/cvk_doc.h"
+#include "gui/modules/firmware_hub.h"
+#include "gui/modules/module_list.h"
 #include "gui/settings/cmos_list.h"
 #include "gui/settings/settings_lists.h"
 #include "gui/settings/wsp_tree_view.h"
@@ -47,7 +49,10 @@ CCvkRightView::CCvkRightView(CCvkDoc* doc, CCvkApp* app, QWidget* parent)
     smbios_ = new CSmbiosList(doc_, this);
     therm_ = new CThermList(doc_, app_, this);
     systemInfo_ = new CSystemInfoList(this);
-    modules_ = new CModuleList(this);
+    modules_ = new CModuleList(doc_, this);
+    connect(modules_, &CModuleList::jpegDefaultDirChanged, this,
+            [this](const QString& dir) { app_->setJpegDefaultDir(dir); });
+    connect(modules_, &CModuleList::engineFailed, this, [this] { app_->ReportFatal(); });
     empty_ = new QWidget(this);
     // Indexed by ViewMode.
     for (QWidget* page :
@@ -109,6 +114,8 @@ void CCvkRightView::ShowItem(CTreeItemData* item) {
         doc_->SetStatusText(cvkgui::text::kHintEdit);
         break;
     case ModeModules:
+        modules_->setJpegDefaultDir(app_->jpegDefaultDir());
+        modules_->Fill(ObjectAs<IFlex>(item).get());
         doc_->SetStatusText(cvkgui::text::kHintModules);
         break;
     case ModeThermal:
@@ -182,10 +189,11 @@ void CCvkRightView::OnViewCommand(Cmd id) {
         smbios_->TogglePrompt(smbios_->currentItem(), false);
         break;
     case Cmd::ResetDefaults:
-        if (mode_ == ModeCmos) {
+        if (mode_ == ModeCmos)
             cmos_->RestoreDefaults();
-            refill = true;
-        }
+        else
+            modules_->RestoreDefaults();
+        refill = true;
         break;
     case Cmd::MarkReviewed:
         cmos_->MarkAllReviewed();
@@ -194,6 +202,14 @@ void CCvkRightView::OnViewCommand(Cmd id) {
     case Cmd::ClearLockHide:
         cmos_->ClearLockHide();
         refill = true;
+        break;
+    case Cmd::FwhSize3:
+    case Cmd::FwhSize4:
+    case Cmd::FwhSize8:
+        if (SetFirmwareHubSize(doc_->GetWorkspace().get(), FirmwareHubMegabits(id)))
+            doc_->RefreshModifiedFlag();
+        if (mode_ == ModeModules)
+            modules_->RefreshSpaceLine();
         break;
     default:
         break;

@@ -74,5 +74,10 @@ QString TipOf(const char* promptAndTip);
 // The menu text without its accelerator part.
 QString MenuLabelOf(const char* menuText);
 
+// The megabits of a "Firmware Hub Size" command.
+constexpr int FirmwareHubMegabits(Cmd id) {
+    return id == Cmd::FwhSize3 ? 3 : id == Cmd::FwhSize4 ? 4 : 8;
+}
+
 // The menu text of the Reset command while the module list is shown.
 inline constexpr const char* kRestoreModuleDefaultsText = "Restore Module Defaults\tCtrl+D";

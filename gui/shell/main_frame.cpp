@@ -6,6 +6,7 @@
 #include "gui/common/message_box.h"
 #include "gui/common/strings.h"
 #include "gui/document/cvk_doc.h"
+#include "gui/modules/firmware_hub.h"
 #include "gui/settings/cvk_right_view.h"
 #include "gui/shell/about_dlg.h"
 #include "gui/shell/child_frame.h"
@@ -198,8 +199,19 @@ QString CMainFrame::messageText() const {
 void CMainFrame::SetPaneText(int pane, const QString& text) {
     if (pane == 0)
         SetMessageText(text);
-    else if (pane > 0 && pane < 5)
-        panes_[pane]->setText(text);
+    else
+        SetPaneText(pane, text, palette().color(QPalette::WindowText), QString());
+}
+
+void CMainFrame::SetPaneText(int pane, const QString& text, const QColor& colour,
+                             const QString& tip) {
+    if (pane <= 0 || pane >= 5)
+        return;
+    QPalette palette = panes_[pane]->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    panes_[pane]->setPalette(palette);
+    panes_[pane]->setToolTip(tip);
+    panes_[pane]->setText(text);
 }
 
 QString CMainFrame::paneText(int pane) const {
@@ -308,11 +320,17 @@ void CMainFrame::OnCommand(Cmd id) {
     case Cmd::ResetDefaults:
     case Cmd::MarkReviewed:
     case Cmd::ClearLockHide:
+        if (frame)
+            frame->rightView()->OnViewCommand(id);
+        break;
     case Cmd::FwhSize3:
     case Cmd::FwhSize4:
     case Cmd::FwhSize8:
+        // Offered also without a workspace, which the size command refuses with its message.
         if (frame)
             frame->rightView()->OnViewCommand(id);
+        else
+            SetFirmwareHubSize(nullptr, FirmwareHubMegabits(id));
         break;
     case Cmd::GenerateIni:
     case Cmd::GenerateReport:
@@ -393,10 +411,11 @@ void CMainFrame::UpdateCommandUI() {
          {Cmd::Close, Cmd::Save, Cmd::SaveAs, Cmd::AddRemove, Cmd::UpdateBios, Cmd::GenerateIni,
           Cmd::GenerateReport, Cmd::GenerateMedia, Cmd::NextPane, Cmd::PreviousPane})
         action(id)->setEnabled(workspaceWindow);
-    for (Cmd id :
-         {Cmd::Lock, Cmd::Hide, Cmd::Prompt, Cmd::EditValue, Cmd::ResetDefaults, Cmd::MarkReviewed,
-          Cmd::ClearLockHide, Cmd::FwhSize3, Cmd::FwhSize4, Cmd::FwhSize8})
+    for (Cmd id : {Cmd::Lock, Cmd::Hide, Cmd::Prompt, Cmd::EditValue, Cmd::ResetDefaults,
+                   Cmd::MarkReviewed, Cmd::ClearLockHide})
         action(id)->setEnabled(IsViewCommandEnabled(id));
+    for (Cmd id : {Cmd::FwhSize3, Cmd::FwhSize4, Cmd::FwhSize8})
+        action(id)->setEnabled(true);
     const bool modules = frame && frame->rightView()->mode() == CCvkRightView::ModeModules;
     action(Cmd::ResetDefaults)
         ->setText(QString::fromLatin1(modules ? kRestoreModuleDefaultsText
