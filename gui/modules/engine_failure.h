@@ -4,7 +4,6 @@
 
 #include <QString>
 
-
 // The description of the calling thread's error information, taken from it; empty for none.
 QString TakeErrorDescription();
 // Shows the error box with the description, or "Unable to complete operation successfully."

@@ -65,6 +65,10 @@ MODULE_TYPE TypeOf(IFlexModule* module) {
 CModuleList::CModuleList(CCvkDoc* doc, QWidget* parent) : CTreeListCtrl(parent), doc_(doc) {
     setObjectName(QStringLiteral("moduleList"));
     SetupColumns();
+    // Dependency rows sit under their module.
+    setRootIsDecorated(true);
+    setIndentation(16);
+    setTreePosition(NameColumn);
     header()->setSectionsClickable(true);
     connect(header(), &QHeaderView::sectionClicked, this, &CModuleList::SortBy);
 }

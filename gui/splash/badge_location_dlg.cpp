@@ -41,8 +41,8 @@ CBadgeLocationDlg::CBadgeLocationDlg(const QPoint& position, QWidget* parent) : 
 void CBadgeLocationDlg::accept() {
     for (QLineEdit* field : {x_, y_}) {
         if (FieldValue(field) < 0) {
-            CMessageBox::Exclamation(QStringLiteral("Please enter an integer between 0 and %1.")
-                                         .arg(kMaxPosition));
+            CMessageBox::Exclamation(
+                QStringLiteral("Please enter an integer between 0 and %1.").arg(kMaxPosition));
             field->setFocus();
             field->selectAll();
             return;

@@ -29,8 +29,8 @@ void DrawBadge(QPainter& painter, const QSizeF& size) {
     painter.setBrush(fill);
     painter.drawPath(plaque);
 
-    const qreal ring = w * 0.56;
-    const QRectF ringRect((w - ring) / 2, h * 0.14, ring, ring);
+    const qreal ring = w * 0.5;
+    const QRectF ringRect((w - ring) / 2, h * 0.1, ring, ring);
     painter.setPen(QPen(Qt::white, w * 0.05));
     painter.setBrush(Qt::NoBrush);
     painter.drawEllipse(ringRect);
@@ -44,8 +44,7 @@ void DrawBadge(QPainter& painter, const QSizeF& size) {
     font.setPixelSize(qMax(8, int(w * 0.15)));
     painter.setFont(font);
     painter.setPen(Qt::white);
-    painter.drawText(QRectF(0, h * 0.58, w, h * 0.14), Qt::AlignCenter,
-                     QStringLiteral("HALVEX"));
+    painter.drawText(QRectF(0, h * 0.56, w, h * 0.14), Qt::AlignCenter, QStringLiteral("HALVEX"));
 }
 
 } // namespace

@@ -11,8 +11,8 @@ CSplashCanvas::CSplashCanvas(QWidget* parent) : QWidget(parent) {
 
 void CSplashCanvas::SetPicture(const QImage& picture, const QSize& screen) {
     setFixedSize(screen);
-    scaled_ = QPixmap::fromImage(
-        picture.scaled(screen, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    scaled_ =
+        QPixmap::fromImage(picture.scaled(screen, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
     update();
 }
 

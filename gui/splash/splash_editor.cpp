@@ -54,21 +54,14 @@ class CInvalidImage : public std::exception {};
 
 } // namespace
 
-CSplashEditor::CSplashEditor(IFlexLogoModule* logo, const QString& jpegDefaultDir,
-                             QWidget* parent)
+CSplashEditor::CSplashEditor(IFlexLogoModule* logo, const QString& jpegDefaultDir, QWidget* parent)
     : QDialog(parent), logo_(logo), jpegDefaultDir_(jpegDefaultDir) {
     setObjectName(QStringLiteral("splashEditor"));
     setWindowTitle(kTitle);
     setModal(true);
-    setAutoFillBackground(true);
-    QPalette black = palette();
-    black.setColor(QPalette::Window, Qt::black);
-    setPalette(black);
     canvas_ = new CSplashCanvas(this);
     canvas_->setFixedSize(ToQSize(cvkclient::ScreenSize(screen_)));
     statusBar_ = new QStatusBar(this);
-    statusBar_->setAutoFillBackground(true);
-    statusBar_->setPalette(QPalette());
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -86,8 +79,6 @@ CSplashEditor::~CSplashEditor() {
 
 void CSplashEditor::CreateMenus() {
     auto* bar = new QMenuBar(this);
-    bar->setAutoFillBackground(true);
-    bar->setPalette(QPalette());
     layout()->setMenuBar(bar);
     auto add = [this](QMenu* menu, const char* name, const QString& text, const QString& tip,
                       auto slot) {
@@ -103,9 +94,9 @@ void CSplashEditor::CreateMenus() {
     file->addSeparator();
     add(file, "actionExit", QStringLiteral("Exit"), QString(), [this] { OnExit(); });
     QMenu* badge = bar->addMenu(QStringLiteral("&Badge"));
-    add(badge, "actionDisplayBadge", QStringLiteral("Display Badge"), QString(),
-        [this] { OnToggleBadge(); })
-        ->setCheckable(true);
+    add(badge, "actionDisplayBadge", QStringLiteral("Display Badge"), QString(), [this] {
+        OnToggleBadge();
+    })->setCheckable(true);
     QMenu* location = badge->addMenu(QStringLiteral("Edit Badge Location"));
     location->setObjectName(QStringLiteral("locationMenu"));
     auto* corners = new QActionGroup(this);
@@ -148,8 +139,8 @@ void CSplashEditor::UpdateCommands() {
     action("actionUpdate")->setEnabled(imageLoaded_);
     action("actionDisplayBadge")->setEnabled(imageLoaded_);
     action("actionDisplayBadge")->setChecked(displayBadge_);
-    static const char* const kPlaces[] = {"actionUpperLeft", "actionUpperRight",
-                                          "actionLowerLeft", "actionLowerRight", "actionCustom"};
+    static const char* const kPlaces[] = {"actionUpperLeft", "actionUpperRight", "actionLowerLeft",
+                                          "actionLowerRight", "actionCustom"};
     for (int i = 0; i < 5; ++i) {
         QAction* place = action(kPlaces[i]);
         place->setEnabled(imageLoaded_ && displayBadge_);
@@ -181,8 +172,8 @@ void CSplashEditor::ShowCurrentPicture() {
         badgePosition_ = QPoint(GetLong(logo_.get(), &IFlexLogoModule::get_BadgeLocX),
                                 GetLong(logo_.get(), &IFlexLogoModule::get_BadgeLocY));
         place_ = Place::Custom;
-        for (Place corner : {Place::UpperLeft, Place::UpperRight, Place::LowerLeft,
-                             Place::LowerRight}) {
+        for (Place corner :
+             {Place::UpperLeft, Place::UpperRight, Place::LowerLeft, Place::LowerRight}) {
             const cvkclient::BadgePosition at =
                 cvkclient::CornerPosition(CornerOf(corner), screen_);
             if (QPoint(at.x, at.y) == badgePosition_)
@@ -298,8 +289,7 @@ bool CSplashEditor::Store() {
         // A refused picture leaves the module's previous one in place, and the editor keeps
         // what the user chose so that nothing is lost.
         if (!pictureStored_) {
-            put(logo_->SetImage(ToBstr(imagePath_).get(), imageSize_.width(),
-                                imageSize_.height()));
+            put(logo_->SetImage(ToBstr(imagePath_).get(), imageSize_.width(), imageSize_.height()));
             pictureStored_ = true;
         }
         put(logo_->put_DisplayBadge(ToVariantBool(displayBadge_)));
@@ -321,8 +311,8 @@ bool CSplashEditor::Store() {
 bool CSplashEditor::AskToStore() {
     if (!changed_)
         return true;
-    const QMessageBox::StandardButton answer = CMessageBox::Show(
-        QMessageBox::Question, kSaveQuestion, QMessageBox::Yes | QMessageBox::No);
+    const QMessageBox::StandardButton answer =
+        CMessageBox::Show(QMessageBox::Question, kSaveQuestion, QMessageBox::Yes | QMessageBox::No);
     return answer != QMessageBox::Yes || Store();
 }
 

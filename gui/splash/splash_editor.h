@@ -3,8 +3,8 @@
 #pragma once
 
 #include "client/badge_corner.h"
-#include "gui/splash/badge_location_dlg.h"
 #include "engine/include/cvkserver.h"
+#include "gui/splash/badge_location_dlg.h"
 #include "platform/com/comptr.h"
 
 #include <QDialog>

@@ -66,7 +66,8 @@ bool WritePicture(const QString& path, int width, int height) {
     gradient.setColorAt(1, QColor(30, 60, 200));
     painter.fillRect(picture.rect(), gradient);
     painter.setPen(Qt::white);
-    painter.drawText(picture.rect(), Qt::AlignCenter, QStringLiteral("%1 x %2").arg(width).arg(height));
+    painter.drawText(picture.rect(), Qt::AlignCenter,
+                     QStringLiteral("%1 x %2").arg(width).arg(height));
     painter.end();
     return picture.save(path);
 }

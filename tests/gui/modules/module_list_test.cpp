@@ -104,16 +104,16 @@ private Q_SLOTS:
         // Badges stay out of the rows whether they are in the update or not.
         for (bool badgesIn : {false, true}) {
             for (LONG handle : {10, 11, 12})
-                ModuleOf(f.flex.get(), handle)->put_InUpdate(badgesIn ? VARIANT_TRUE
-                                                                      : VARIANT_FALSE);
+                ModuleOf(f.flex.get(), handle)
+                    ->put_InUpdate(badgesIn ? VARIANT_TRUE : VARIANT_FALSE);
             f.list->Fill(f.flex.get());
             QStringList names;
             for (int i = 0; i < f.list->topLevelItemCount(); ++i)
                 names << f.list->topLevelItem(i)->text(CModuleList::NameColumn);
-            QCOMPARE(names, QStringList({QStringLiteral("Core"), QStringLiteral("Net Boot"),
-                                         QStringLiteral("Net Driver"), QStringLiteral("Net Stack"),
-                                         QStringLiteral("Splash Logo"),
-                                         QStringLiteral("Boot Menu")}));
+            QCOMPARE(names,
+                     QStringList({QStringLiteral("Core"), QStringLiteral("Net Boot"),
+                                  QStringLiteral("Net Driver"), QStringLiteral("Net Stack"),
+                                  QStringLiteral("Splash Logo"), QStringLiteral("Boot Menu")}));
         }
         QTreeWidgetItem* core = f.Row(QStringLiteral("Core"));
         QCOMPARE(core->text(CModuleList::StatusColumn), QStringLiteral("Required"));
@@ -211,8 +211,8 @@ private Q_SLOTS:
         });
         QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(5, 5));
         QApplication::sendEvent(f.list->viewport(), &event);
-        QCOMPARE(texts, QStringList({QStringLiteral("In BIOS File"),
-                                     QStringLiteral("Edit Module")}));
+        QCOMPARE(texts,
+                 QStringList({QStringLiteral("In BIOS File"), QStringLiteral("Edit Module")}));
         QVERIFY(InUpdate(ModuleOf(f.flex.get(), 4).get()));
     }
 
@@ -241,13 +241,14 @@ private Q_SLOTS:
         QVERIFY(f.list);
         IFlex* flex = f.flex.get();
         const LONG selected = Long(flex, &IFlex::get_NumOptionalModuleBytesSelected);
-        const LONG taken = Long(flex, &IFlex::get_FlashPartSize) -
-                           Long(flex, &IFlex::get_MaxOptionalModuleSpace);
+        const LONG taken =
+            Long(flex, &IFlex::get_FlashPartSize) - Long(flex, &IFlex::get_MaxOptionalModuleSpace);
         QCOMPARE(flex->put_FlashPartSize(taken + selected + spare), S_OK);
         f.list->Fill(flex);
         const LONG max = Long(flex, &IFlex::get_MaxOptionalModuleSpace);
-        QCOMPARE(f.SpacePane()->text(), QStringLiteral("Total Module Space Consumed:  %1%")
-                                            .arg(qint64(selected) * 100 / max));
+        QCOMPARE(
+            f.SpacePane()->text(),
+            QStringLiteral("Total Module Space Consumed:  %1%").arg(qint64(selected) * 100 / max));
         const QColor colour = f.SpacePane()->palette().color(QPalette::WindowText);
         QCOMPARE(colour == QColor(255, 0, 0), red);
         QCOMPARE(f.SpacePane()->toolTip(),

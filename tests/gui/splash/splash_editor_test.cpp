@@ -63,7 +63,8 @@ public:
         logo = guitest::LogoOf(flex.get());
     }
     std::unique_ptr<CSplashEditor> Editor() {
-        auto editor = std::make_unique<CSplashEditor>(logo.get(), program_.Path(QString()), nullptr);
+        auto editor =
+            std::make_unique<CSplashEditor>(logo.get(), program_.Path(QString()), nullptr);
         editor->show();
         return editor;
     }
@@ -173,8 +174,8 @@ private Q_SLOTS:
         program.answers.push_back(QMessageBox::No);
         editor->action("actionExit")->trigger();
         QCOMPARE(program.messageTexts(),
-                 QStringList(QStringLiteral(
-                     "Do you want to save the changes to the BIOS splash screen?")));
+                 QStringList(
+                     QStringLiteral("Do you want to save the changes to the BIOS splash screen?")));
         QCOMPARE(program.messages.front().buttons, QMessageBox::Yes | QMessageBox::No);
         QVERIFY(!editor->isVisible());
         VARIANT_BOOL shown = VARIANT_TRUE;
