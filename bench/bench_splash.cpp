@@ -33,8 +33,8 @@ int main(int argc, char** argv) {
     const struct {
         const char* name;
         QSize screen;
-    } screens[] = {{"1024x768", QSize(1024, 768)}, {"800x600", QSize(800, 600)},
-                   {"640x480", QSize(640, 480)}};
+    } screens[] = {
+        {"1024x768", QSize(1024, 768)}, {"800x600", QSize(800, 600)}, {"640x480", QSize(640, 480)}};
     constexpr int kRounds = 20;
     for (const auto& screen : screens) {
         QElapsedTimer timer;

@@ -6,11 +6,13 @@
 #include "gui/common/message_box.h"
 #include "gui/common/strings.h"
 #include "gui/document/cvk_doc.h"
+#include "gui/media/generate_floppy_sheet.h"
 #include "gui/modules/firmware_hub.h"
 #include "gui/settings/cvk_right_view.h"
 #include "gui/shell/about_dlg.h"
 #include "gui/shell/child_frame.h"
 #include "gui/shell/cvk_app.h"
+#include "gui/shell/output_commands.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -332,13 +334,19 @@ void CMainFrame::OnCommand(Cmd id) {
         else
             SetFirmwareHubSize(nullptr, FirmwareHubMegabits(id));
         break;
+    case Cmd::GenerateMedia:
+        if (doc &&
+            !CGenerateFloppyPropertySheet::Run(this, app_->GetServer().get(),
+                                               doc->GetWorkspace().get(), app_->biosDefaultDir()))
+            app_->ReportFatal();
+        break;
     case Cmd::GenerateIni:
     case Cmd::GenerateReport:
-    case Cmd::GenerateMedia:
     case Cmd::GenerateBiosFile:
     case Cmd::Options:
+        RunOutputCommand(app_, id);
+        break;
     case Cmd::kCount:
-        // The output dialogs, the media wizard and the options come with their own commands.
         break;
     }
     UpdateCommandUI();

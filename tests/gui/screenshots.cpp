@@ -1,7 +1,9 @@
 // gui_screenshots: opens the demo board in the program and writes PNG pictures of the main
-// window, of "Create A Workspace", of the module list and of the splash-screen editor into the
-// folder named on the command line.
+// gui_screenshots: opens the demo board in the program and writes PNG pictures of the main
+// window, "Create A Workspace", the INI and report dialogs, Options, "Generate Media", the
+// module list and the splash-screen editor into the folder named on the command line.
 #include "gui/document/cvk_doc.h"
+#include "gui/media/generate_floppy_sheet.h"
 #include "gui/settings/cmos_list.h"
 #include "gui/settings/cvk_right_view.h"
 #include "gui/settings/wsp_tree_view.h"
@@ -11,6 +13,7 @@
 #include "tests/gui/support/gui_test_support.h"
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPushButton>
@@ -114,6 +117,36 @@ bool SaveSplashEditor(CMainFrame* main, const QDir& folder, const QTemporaryDir&
     return ok;
 }
 
+// Both pages of "Generate Media" and its progress window part-way.
+bool ShootMediaWizard(guitest::Program& program, const QDir& folder) {
+    CGenerateFloppyPropertySheet::Context context;
+    context.server = program.app()->GetServer().get();
+    context.workspace = program.app()->activeDocument()->GetWorkspace().get();
+    CGenerateFloppyPropertySheet wizard(context, program.app()->mainFrame());
+    wizard.findChild<QLineEdit*>(QStringLiteral("destinationEdit"))->setText(QDir::tempPath());
+    wizard.show();
+    bool ok = Save(&wizard, folder, QStringLiteral("media-files.png"));
+    wizard.next();
+    ok = Save(&wizard, folder, QStringLiteral("media-options.png")) && ok;
+    CCopyProgressDlg progress(&wizard);
+    progress.SetStep(3, QStringLiteral("cvk.bat"));
+    progress.show();
+    ok = Save(&progress, folder, QStringLiteral("media-progress.png")) && ok;
+    return ok;
+}
+
+// Triggers `id` and saves a picture of its dialog, which is then cancelled.
+bool SaveDialog(CMainFrame* main, Cmd id, const QDir& folder, const QString& name) {
+    bool ok = false;
+    guitest::WhenModal([&](QWidget* dialog) {
+        ok = Save(dialog, folder, name);
+        dialog->close();
+    });
+    main->UpdateCommandUI();
+    main->action(id)->trigger();
+    return ok;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -161,5 +194,8 @@ int main(int argc, char** argv) {
     ShowLargestGroup(frame, TreeItemKind::Modules);
     ok = Save(main, folder, QStringLiteral("main-modules.png")) && ok;
     ok = SaveSplashEditor(main, folder, scratch) && ok;
-    return ok ? 0 : 1;
+    ok = SaveDialog(main, Cmd::GenerateIni, folder, QStringLiteral("generate-ini.png")) && ok;
+    ok = SaveDialog(main, Cmd::GenerateReport, folder, QStringLiteral("generate-report.png")) && ok;
+    ok = SaveDialog(main, Cmd::Options, folder, QStringLiteral("options.png")) && ok;
+    return ShootMediaWizard(program, folder) && ok ? 0 : 1;
 }
