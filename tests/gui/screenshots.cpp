@@ -1,5 +1,4 @@
 // gui_screenshots: opens the demo board in the program and writes PNG pictures of the main
-// gui_screenshots: opens the demo board in the program and writes PNG pictures of the main
 // window, "Create A Workspace", the INI and report dialogs, Options, "Generate Media", the
 // module list and the splash-screen editor into the folder named on the command line.
 #include "gui/document/cvk_doc.h"
