@@ -147,7 +147,8 @@ QTreeWidgetItem* CModuleList::AddRow(QTreeWidgetItem* parent,
     return item;
 }
 
-void CModuleList::AddDependencyRows(QTreeWidgetItem* item, IFlexModule* module) {
+void CModuleList::ForEachDependency(IFlexModule* module,
+                                    const std::function<void(IFlexModule*)>& visit) const {
     if (!GetBool(module, &IFlexModule::get_HasDepModules))
         return;
     cvk::ComPtr<IFlexDependencyList> dependencies =
@@ -158,9 +159,15 @@ void CModuleList::AddDependencyRows(QTreeWidgetItem* item, IFlexModule* module) 
         cvk::ComPtr<IFlexModule> needed;
         ThrowIfFailed(modules_->GetModule(handle, needed.put()));
         if (needed)
-            AddRow(item, needed);
+            visit(needed.get());
         ThrowIfFailed(dependencies->GetNext(&handle));
     }
+}
+
+void CModuleList::AddDependencyRows(QTreeWidgetItem* item, IFlexModule* module) {
+    ForEachDependency(module, [this, item](IFlexModule* needed) {
+        AddRow(item, cvk::ComPtr<IFlexModule>(needed));
+    });
     item->setExpanded(true);
 }
 
@@ -301,17 +308,10 @@ void CModuleList::ToggleInBiosFile(QTreeWidgetItem* item, IFlexModule* module) {
         item->setIcon(MarkColumn, Mark(true));
         if (GetBool(module, &IFlexModule::get_HasDepModules)) {
             // One level only: what the dependencies need is the engine's to judge.
-            cvk::ComPtr<IFlexDependencyList> dependencies =
-                GetObject(module, &IFlexModule::get_DepModuleList);
-            LONG handle = 0;
-            ThrowIfFailed(dependencies->GetFirst(&handle));
-            while (!GetBool(dependencies.get(), &IFlexDependencyList::get_EOL)) {
-                cvk::ComPtr<IFlexModule> needed;
-                ThrowIfFailed(modules_->GetModule(handle, needed.put()));
-                if (needed && !GetBool(needed.get(), &IFlexModule::get_InUpdate))
+            ForEachDependency(module, [](IFlexModule* needed) {
+                if (!GetBool(needed, &IFlexModule::get_InUpdate))
                     ThrowIfFailed(needed->put_InUpdate(VARIANT_TRUE));
-                ThrowIfFailed(dependencies->GetNext(&handle));
-            }
+            });
             Refill();
         }
     }

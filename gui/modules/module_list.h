@@ -8,6 +8,7 @@
 
 #include <QColor>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -64,6 +65,9 @@ private:
     Row* RowOf(const QTreeWidgetItem* item) const;
     void Refill();
     QTreeWidgetItem* AddRow(QTreeWidgetItem* parent, const cvk::ComPtr<IFlexModule>& module);
+    // Calls `visit` with each module that `module`'s dependency list names.
+    void ForEachDependency(IFlexModule* module,
+                           const std::function<void(IFlexModule*)>& visit) const;
     void AddDependencyRows(QTreeWidgetItem* item, IFlexModule* module);
     void ToggleInBiosFile(QTreeWidgetItem* item, IFlexModule* module);
     void EditLogo(IFlexModule* module);
