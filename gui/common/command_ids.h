@@ -52,3 +52,8 @@ enum class ViewCommand {
     FwhSize4 = 12,
     FwhSize8 = 13,
 };
+
+// The megabits of a "Firmware Hub Size" command.
+constexpr int FirmwareHubMegabits(Cmd id) {
+    return id == Cmd::FwhSize3 ? 3 : id == Cmd::FwhSize4 ? 4 : 8;
+}

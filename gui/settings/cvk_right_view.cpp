@@ -1,9 +1,13 @@
 // The settings view.
 #include "gui/settings/cvk_right_view.h"
 
+#include "gui/common/operation_guard.h"
+
 #include "gui/common/engine_call.h"
 #include "gui/common/strings.h"
 #include "gui/document/cvk_doc.h"
+#include "gui/modules/firmware_hub.h"
+#include "gui/modules/module_list.h"
 #include "gui/settings/cmos_list.h"
 #include "gui/settings/settings_lists.h"
 #include "gui/settings/wsp_tree_view.h"
@@ -38,7 +42,7 @@ CCvkRightView::ViewMode ModeOf(TreeItemKind kind) {
 } // namespace
 
 CCvkRightView::CCvkRightView(CCvkDoc* doc, CPreferences& prefs, QWidget* parent)
-    : QWidget(parent), doc_(doc) {
+    : QWidget(parent), doc_(doc), prefs_(prefs) {
     setObjectName(QStringLiteral("settingsView"));
     setFocusPolicy(Qt::StrongFocus);
     stack_ = new QStackedLayout(this);
@@ -46,7 +50,10 @@ CCvkRightView::CCvkRightView(CCvkDoc* doc, CPreferences& prefs, QWidget* parent)
     smbios_ = new CSmbiosList(doc_, this);
     therm_ = new CThermList(doc_, prefs, this);
     systemInfo_ = new CSystemInfoList(this);
-    modules_ = new CModuleList(this);
+    modules_ = new CModuleList(doc_, this);
+    connect(modules_, &CModuleList::jpegDefaultDirChanged, this,
+            [this](const QString& dir) { prefs_.jpegDefaultDir = dir; });
+    connect(modules_, &CModuleList::engineFailed, this, [] { cvkgui::ReportFatal(); });
     empty_ = new QWidget(this);
     // Indexed by ViewMode.
     for (QWidget* page :
@@ -108,6 +115,8 @@ void CCvkRightView::ShowItem(CTreeItemData* item) {
         doc_->SetStatusText(cvkgui::text::kHintEdit);
         break;
     case ModeModules:
+        modules_->setJpegDefaultDir(prefs_.jpegDefaultDir);
+        modules_->Fill(ObjectAs<IFlex>(item).get());
         doc_->SetStatusText(cvkgui::text::kHintModules);
         break;
     case ModeThermal:
@@ -186,8 +195,10 @@ void CCvkRightView::OnViewCommand(Cmd id) {
             // asks to save it.
             if (cmos_->RestoreDefaults())
                 doc_->setModified(true);
-            refill = true;
+        } else {
+            modules_->RestoreDefaults();
         }
+        refill = true;
         break;
     case Cmd::MarkReviewed:
         cmos_->MarkAllReviewed();
@@ -197,6 +208,14 @@ void CCvkRightView::OnViewCommand(Cmd id) {
         if (cmos_->ClearLockHide())
             doc_->setModified(true);
         refill = true;
+        break;
+    case Cmd::FwhSize3:
+    case Cmd::FwhSize4:
+    case Cmd::FwhSize8:
+        if (SetFirmwareHubSize(doc_->GetWorkspace().get(), FirmwareHubMegabits(id)))
+            doc_->RefreshModifiedFlag();
+        if (mode_ == ModeModules)
+            modules_->RefreshSpaceLine();
         break;
     default:
         break;

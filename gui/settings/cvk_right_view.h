@@ -52,6 +52,7 @@ private:
     void SetMode(ViewMode mode);
 
     CCvkDoc* doc_;
+    CPreferences& prefs_;
     ViewMode mode_ = ModeNothing;
     QStackedLayout* stack_ = nullptr;
     QWidget* empty_ = nullptr;

@@ -1,4 +1,4 @@
-// The system-information, SMBIOS, thermal and module lists.
+// The system-information, SMBIOS and thermal lists.
 #include "gui/settings/settings_lists.h"
 
 #include "engine/include/engine_status.h"
@@ -343,19 +343,4 @@ QString CThermList::TipAt(QTreeWidgetItem* item, int column) const {
     Q_UNUSED(column);
     const Row* row = RowOf(item);
     return row ? row->help : QString();
-}
-
-CModuleList::CModuleList(QWidget* parent) : CTreeListCtrl(parent) {
-    setObjectName(QStringLiteral("moduleList"));
-    SetupColumns();
-}
-
-void CModuleList::SetupColumns() {
-    setColumnCount(5);
-    setHeaderLabels({QStringLiteral(""), QStringLiteral(""), QStringLiteral("Module"),
-                     QStringLiteral("Status"), QStringLiteral("Size in bytes")});
-    setColumnHidden(0, true);
-    setColumnWidth(1, kMarkWidth);
-    for (int column = 2; column < 5; ++column)
-        setColumnWidth(column, kTextWidth);
 }

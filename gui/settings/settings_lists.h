@@ -1,5 +1,5 @@
-// The other lists of the settings view: system information, SMBIOS strings, thermal
-// settings and modules.
+// The other lists of the settings view: system information, SMBIOS strings and thermal
+// settings.
 #pragma once
 
 #include "engine/include/cvkserver.h"
@@ -89,14 +89,4 @@ private:
 
     CCvkDoc* doc_;
     CPreferences& prefs_;
-};
-
-// The optional modules of a modular BIOS.
-class CModuleList : public CTreeListCtrl {
-    Q_OBJECT
-public:
-    explicit CModuleList(QWidget* parent);
-    void SetupColumns();
-    void Clear() { clear(); }
-    void OnEndEdit(QTreeWidgetItem*, int, const QString&) override {}
 };

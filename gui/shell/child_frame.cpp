@@ -3,6 +3,7 @@
 
 #include "gui/common/icons.h"
 #include "gui/document/cvk_doc.h"
+#include "gui/modules/module_list.h"
 #include "gui/settings/cvk_right_view.h"
 #include "gui/settings/wsp_tree_view.h"
 #include "gui/shell/cvk_app.h"
@@ -72,6 +73,12 @@ CChildFrame::CChildFrame(std::unique_ptr<CCvkDoc> doc, CCvkApp* app)
     splitter_->setSizes({kTreeWidth, 600});
     setCentralWidget(splitter_);
     CreateToolBar();
+    // The module list's space line goes into pane 1 of the status bar.
+    connect(right_->moduleList(), &CModuleList::spaceLineChanged, this,
+            [this](const QString& text, const QColor& colour, const QString& tip) {
+                if (CMainFrame* main = app_->mainFrame())
+                    main->SetPaneText(1, text, colour, tip);
+            });
     connect(doc_.get(), &CCvkDoc::titleChanged, this, &QWidget::setWindowTitle);
     connect(doc_.get(), &CCvkDoc::closed, this, &CChildFrame::OnDocumentClosed);
     connect(tree_, &CWspTreeView::treeBuilt, this, &CChildFrame::FitTreePane);

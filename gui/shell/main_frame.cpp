@@ -8,6 +8,7 @@
 #include "gui/common/strings.h"
 #include "gui/document/cvk_doc.h"
 #include "gui/media/generate_floppy_sheet.h"
+#include "gui/modules/firmware_hub.h"
 #include "gui/settings/cvk_right_view.h"
 #include "gui/shell/about_dlg.h"
 #include "gui/shell/child_frame.h"
@@ -214,8 +215,19 @@ QString CMainFrame::messageText() const {
 void CMainFrame::SetPaneText(int pane, const QString& text) {
     if (pane == 0)
         SetMessageText(text);
-    else if (pane > 0 && pane < 5)
-        panes_[pane]->setText(text);
+    else
+        SetPaneText(pane, text, palette().color(QPalette::WindowText), QString());
+}
+
+void CMainFrame::SetPaneText(int pane, const QString& text, const QColor& colour,
+                             const QString& tip) {
+    if (pane <= 0 || pane >= 5)
+        return;
+    QPalette palette = panes_[pane]->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    panes_[pane]->setPalette(palette);
+    panes_[pane]->setToolTip(tip);
+    panes_[pane]->setText(text);
 }
 
 QString CMainFrame::paneText(int pane) const {
@@ -250,7 +262,8 @@ CChildFrame* CMainFrame::CreateChildFrame(std::unique_ptr<CCvkDoc> doc) {
     RemoveSystemMenuKey(window, ShortcutsOf(Cmd::Close).value(0));
     CCvkDoc* shown = frame->document();
     connect(shown, &CCvkDoc::statusTextChanged, this, &CMainFrame::SetMessageText);
-    connect(shown, &CCvkDoc::paneTextChanged, this, &CMainFrame::SetPaneText);
+    connect(shown, &CCvkDoc::paneTextChanged, this,
+            qOverload<int, const QString&>(&CMainFrame::SetPaneText));
     // A closed workspace leaves no hint of its views behind.
     connect(shown, &CCvkDoc::closed, this, [this] { SetMessageText(cvkgui::text::kIdlePrompt); });
     connect(frame->document(), &CCvkDoc::modifiedChanged, this, &CMainFrame::UpdateCommandUI);
@@ -348,11 +361,17 @@ void CMainFrame::OnCommand(Cmd id) {
     case Cmd::ResetDefaults:
     case Cmd::MarkReviewed:
     case Cmd::ClearLockHide:
+        if (frame)
+            frame->rightView()->OnViewCommand(id);
+        break;
     case Cmd::FwhSize3:
     case Cmd::FwhSize4:
     case Cmd::FwhSize8:
+        // Offered also without a workspace, which the size command refuses with its message.
         if (frame)
             frame->rightView()->OnViewCommand(id);
+        else
+            SetFirmwareHubSize(nullptr, FirmwareHubMegabits(id));
         break;
     case Cmd::GenerateMedia:
         if (doc &&

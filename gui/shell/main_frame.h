@@ -12,6 +12,7 @@
 class CCvkApp;
 class CCvkDoc;
 class CChildFrame;
+class QColor;
 class QLabel;
 class QMdiArea;
 class QMenu;
@@ -37,6 +38,8 @@ public:
     void SetMessageText(const QString& text);
     QString messageText() const;
     void SetPaneText(int pane, const QString& text);
+    // A pane other than the message pane, with the text's colour and the pane's tip.
+    void SetPaneText(int pane, const QString& text, const QColor& colour, const QString& tip);
     QString paneText(int pane) const;
 
     // Recomputes which commands are enabled, as the idle update handlers would.

@@ -1,6 +1,6 @@
 // gui_screenshots: opens the demo board in the program and writes PNG pictures of the main
-// window, "Create A Workspace", the INI and report dialogs, Options and "Generate Media" into the
-// folder named on the command line.
+// window, "Create A Workspace", the INI and report dialogs, Options, "Generate Media", the
+// module list and the splash-screen editor into the folder named on the command line.
 #include "gui/document/cvk_doc.h"
 #include "gui/media/generate_floppy_sheet.h"
 #include "gui/settings/cmos_list.h"
@@ -8,10 +8,13 @@
 #include "gui/settings/wsp_tree_view.h"
 #include "gui/shell/child_frame.h"
 #include "gui/shell/main_frame.h"
+#include "gui/splash/splash_editor.h"
 #include "tests/gui/support/gui_test_support.h"
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QLinearGradient>
+#include <QPainter>
 #include <QPushButton>
 #include <QTest>
 #include <QTreeWidget>
@@ -54,6 +57,63 @@ void ShowLargestGroup(CChildFrame* frame, TreeItemKind kind) {
     }
     tree->expandAll();
     tree->setCurrentItem(best);
+}
+
+// The workspace's splash logo module.
+cvk::ComPtr<IFlexLogoModule> LogoOf(IWorkspace* workspace) {
+    cvk::ComPtr<IFlex> flex;
+    cvk::ComPtr<IFlexModuleList> list;
+    cvk::ComPtr<IFlexModule> module;
+    cvk::ComPtr<IFlexLogoModule> logo;
+    if (SUCCEEDED(workspace->get_Flex(flex.put())) &&
+        SUCCEEDED(flex->get_OptionalModuleList(list.put())) && list &&
+        SUCCEEDED(list->GetModule(5, module.put())) && module)
+        module->QueryInterface(IFlexLogoModule::iid, logo.put_void());
+    return logo;
+}
+
+// An 800 x 600 picture with a sky and a horizon, written as JPEG.
+QString WriteSplashPicture(const QTemporaryDir& scratch) {
+    QImage picture(800, 600, QImage::Format_RGB32);
+    QPainter painter(&picture);
+    QLinearGradient sky(0, 0, 0, 600);
+    sky.setColorAt(0, QColor(20, 40, 110));
+    sky.setColorAt(0.6, QColor(240, 150, 70));
+    sky.setColorAt(1, QColor(40, 30, 30));
+    painter.fillRect(picture.rect(), sky);
+    QFont font;
+    font.setPixelSize(64);
+    font.setBold(true);
+    painter.setFont(font);
+    painter.setPen(Qt::white);
+    painter.drawText(picture.rect(), Qt::AlignCenter, QStringLiteral("Example PC Maker"));
+    painter.end();
+    const QString path = scratch.filePath(QStringLiteral("splash.jpg"));
+    return picture.save(path) ? path : QString();
+}
+
+// The splash-screen editor with a picture and the badge in each corner.
+bool SaveSplashEditor(CMainFrame* main, const QDir& folder, const QTemporaryDir& scratch) {
+    cvk::ComPtr<IFlexLogoModule> logo = LogoOf(main->activeDocument()->GetWorkspace().get());
+    const QString picture = WriteSplashPicture(scratch);
+    if (!logo || picture.isEmpty())
+        return false;
+    CSplashEditor editor(logo.get(), scratch.path(), main);
+    editor.setModal(false);
+    editor.show();
+    if (!editor.OpenPicture(picture))
+        return false;
+    editor.action("actionDisplayBadge")->trigger();
+    bool ok = true;
+    for (const char* corner : {"UpperLeft", "UpperRight", "LowerLeft", "LowerRight"}) {
+        editor.action((QByteArray("action") + corner).constData())->trigger();
+        ok = Save(&editor, folder,
+                  QStringLiteral("splash-editor-%1.png").arg(QString::fromLatin1(corner))) &&
+             ok;
+    }
+    // Nothing is stored: leaving without the question.
+    editor.hide();
+    return ok;
 }
 
 // Both pages of "Generate Media" and its progress window part-way.
@@ -130,6 +190,9 @@ int main(int argc, char** argv) {
     ok = Save(main, folder, QStringLiteral("main-smbios.png")) && ok;
     ShowLargestGroup(frame, TreeItemKind::ThermGroup);
     ok = Save(main, folder, QStringLiteral("main-thermal.png")) && ok;
+    ShowLargestGroup(frame, TreeItemKind::Modules);
+    ok = Save(main, folder, QStringLiteral("main-modules.png")) && ok;
+    ok = SaveSplashEditor(main, folder, scratch) && ok;
     ok = SaveDialog(main, Cmd::GenerateIni, folder, QStringLiteral("generate-ini.png")) && ok;
     ok = SaveDialog(main, Cmd::GenerateReport, folder, QStringLiteral("generate-report.png")) && ok;
     ok = SaveDialog(main, Cmd::Options, folder, QStringLiteral("options.png")) && ok;

@@ -1,6 +1,7 @@
 // Module selection, flash part size, splash logo and BIOS update file over IFlex.
 #include "tools/cvk/module_edits.h"
 
+#include "client/badge_corner.h"
 #include "platform/com/bstr.h"
 #include "tools/cvk/engine_client.h"
 #include "tools/cvk/engine_lists.h"
@@ -49,26 +50,31 @@ bool ParseLong(std::string_view text, LONG* value) {
     return ec == std::errc() && at == end;
 }
 
+cvkclient::BadgeCorner CornerOf(BadgePlace::Kind kind) {
+    switch (kind) {
+    case BadgePlace::kUpperRight:
+        return cvkclient::BadgeCorner::UpperRight;
+    case BadgePlace::kLowerLeft:
+        return cvkclient::BadgeCorner::LowerLeft;
+    case BadgePlace::kLowerRight:
+        return cvkclient::BadgeCorner::LowerRight;
+    default:
+        return cvkclient::BadgeCorner::UpperLeft;
+    }
+}
+
 HRESULT PlaceBadge(IFlexLogoModule* logo, const BadgePlace& place) {
     LONG xMax = 0, yMax = 0;
     CVK_RETURN_IF_FAILED(logo->get_BadgeLocXMax(&xMax));
     CVK_RETURN_IF_FAILED(logo->get_BadgeLocYMax(&yMax));
     LONG x = place.x, y = place.y;
-    switch (place.kind) {
-    case BadgePlace::kUpperLeft:
-        x = 0, y = 0;
-        break;
-    case BadgePlace::kUpperRight:
-        x = xMax, y = 0;
-        break;
-    case BadgePlace::kLowerLeft:
-        x = 0, y = yMax;
-        break;
-    case BadgePlace::kLowerRight:
-        x = xMax, y = yMax;
-        break;
-    case BadgePlace::kPosition:
-        break;
+    if (place.kind != BadgePlace::kPosition) {
+        // The splash editor's corners, so that both store the same numbers.
+        LOGO_RES_TYPE resolution = CVK_LOGO_RES_640_480;
+        CVK_RETURN_IF_FAILED(logo->get_LogoResolution(&resolution));
+        const cvkclient::BadgePosition corner = cvkclient::CornerPosition(
+            CornerOf(place.kind), static_cast<cvkclient::LogoScreen>(resolution));
+        x = corner.x, y = corner.y;
     }
     CVK_RETURN_IF_FAILED(logo->put_DisplayBadge(VARIANT_TRUE));
     const std::string limits = "the badge position must be within 0,0 and " + std::to_string(xMax) +

@@ -1,0 +1,75 @@
+// Modular boards for the window tests.
+#include "tests/gui/modules/modular_board.h"
+
+#include "tools/cvkgen/board.h"
+
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLinearGradient>
+#include <QPainter>
+
+namespace guitest {
+
+bool WriteModularBoard(const QString& path, const QByteArray& modulesJson) {
+    QFile file(QStringLiteral(CORVANE_DEMO_BOARD));
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    QJsonObject board = QJsonDocument::fromJson(file.readAll()).object();
+    board.insert(QStringLiteral("modules"), QJsonDocument::fromJson(modulesJson).object());
+    try {
+        const cvkgen::Board parsed =
+            cvkgen::ParseBoard(QJsonDocument(board).toJson().toStdString());
+        cvkgen::SaveFileAtomically(path.toStdString(),
+                                   cvkgen::WriteMapFile(cvkgen::BuildMapFile(parsed)));
+        QString image = path;
+        image.replace(image.size() - 3, 3, QStringLiteral("bio"));
+        cvkgen::WriteFlashImage(*parsed.modules, image.toStdString());
+    } catch (const std::exception&) {
+        return false;
+    }
+    return true;
+}
+
+cvk::ComPtr<IFlex> FlexOf(IWorkspace* workspace) {
+    cvk::ComPtr<IFlex> flex;
+    workspace->get_Flex(flex.put());
+    return flex;
+}
+
+cvk::ComPtr<IFlexModule> ModuleOf(IFlex* flex, LONG handle) {
+    cvk::ComPtr<IFlexModuleList> list;
+    cvk::ComPtr<IFlexModule> module;
+    if (SUCCEEDED(flex->get_OptionalModuleList(list.put())) && list)
+        list->GetModule(handle, module.put());
+    return module;
+}
+
+cvk::ComPtr<IFlexLogoModule> LogoOf(IFlex* flex) {
+    cvk::ComPtr<IFlexLogoModule> logo;
+    if (cvk::ComPtr<IFlexModule> module = ModuleOf(flex, 5))
+        module->QueryInterface(IFlexLogoModule::iid, logo.put_void());
+    return logo;
+}
+
+bool InUpdate(IFlexModule* module) {
+    VARIANT_BOOL in = VARIANT_FALSE;
+    module->get_InUpdate(&in);
+    return in != VARIANT_FALSE;
+}
+
+bool WritePicture(const QString& path, int width, int height) {
+    QImage picture(width, height, QImage::Format_RGB32);
+    QPainter painter(&picture);
+    QLinearGradient gradient(0, 0, width, height);
+    gradient.setColorAt(0, QColor(200, 60, 30));
+    gradient.setColorAt(1, QColor(30, 60, 200));
+    painter.fillRect(picture.rect(), gradient);
+    painter.setPen(Qt::white);
+    painter.drawText(picture.rect(), Qt::AlignCenter,
+                     QStringLiteral("%1 x %2").arg(width).arg(height));
+    painter.end();
+    return picture.save(path);
+}
+
+} // namespace guitest
