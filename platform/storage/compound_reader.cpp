@@ -285,9 +285,7 @@ private:
 
     HRESULT ReadFat() {
         std::vector<std::uint8_t> bytes;
-        HRESULT hr = ReadSectors(fatSectors_, &bytes, "FAT");
-        if (FAILED(hr))
-            return hr;
+        CVK_RETURN_IF_FAILED(ReadSectors(fatSectors_, &bytes, "FAT"));
         // Entries past the end of the file are common (the FAT fills whole sectors); they are
         // harmless because no chain may reach a sector outside the file.
         fat_.resize(bytes.size() / 4);
@@ -303,9 +301,7 @@ private:
             if (s == fmt::kFreeSector)
                 return Corrupt(std::string(what) + ": chain runs into a free sector after " +
                                Num(chain->size()) + " sectors");
-            HRESULT hr = Claim(s, what);
-            if (FAILED(hr))
-                return hr;
+            CVK_RETURN_IF_FAILED(Claim(s, what));
             if (s >= fat_.size())
                 return Corrupt(std::string(what) + ": sector " + Num(s) +
                                " has no FAT entry (FAT holds " + Num(fat_.size()) + ")");
@@ -317,15 +313,12 @@ private:
 
     HRESULT ReadDirectory() {
         std::vector<std::uint32_t> chain;
-        HRESULT hr = WalkChain(fmt::Get32(header_ + fmt::kOffFirstDirSector), "directory", &chain);
-        if (FAILED(hr))
-            return hr;
+        CVK_RETURN_IF_FAILED(
+            WalkChain(fmt::Get32(header_ + fmt::kOffFirstDirSector), "directory", &chain));
         if (chain.empty())
             return Corrupt("directory: the chain is empty");
         std::vector<std::uint8_t> bytes;
-        hr = ReadSectors(chain, &bytes, "directory");
-        if (FAILED(hr))
-            return hr;
+        CVK_RETURN_IF_FAILED(ReadSectors(chain, &bytes, "directory"));
         const std::size_t count = bytes.size() / fmt::kDirEntrySize;
         entries_.resize(count);
         for (std::size_t i = 0; i < count; ++i)
@@ -457,9 +450,7 @@ private:
             if (miniStreamSize_ > fileSize_)
                 return Corrupt("mini stream: size " + Num(miniStreamSize_) +
                                " is larger than the file");
-            HRESULT hr = WalkChain(root.start, "mini stream", &miniChain_);
-            if (FAILED(hr))
-                return hr;
+            CVK_RETURN_IF_FAILED(WalkChain(root.start, "mini stream", &miniChain_));
             std::uint64_t needed = CeilDiv(miniStreamSize_, sectorSize_);
             if (miniChain_.size() < needed)
                 return Corrupt("mini stream: chain ends after " + Num(miniChain_.size()) + " of " +
@@ -470,12 +461,9 @@ private:
         if (count == 0 || first == fmt::kEndOfChain)
             return S_OK;
         std::vector<std::uint32_t> chain;
-        HRESULT hr = WalkChain(first, "mini FAT", &chain);
+        CVK_RETURN_IF_FAILED(WalkChain(first, "mini FAT", &chain));
         std::vector<std::uint8_t> bytes;
-        if (SUCCEEDED(hr))
-            hr = ReadSectors(chain, &bytes, "mini FAT");
-        if (FAILED(hr))
-            return hr;
+        CVK_RETURN_IF_FAILED(ReadSectors(chain, &bytes, "mini FAT"));
         miniFat_.resize(bytes.size() / 4);
         for (std::size_t i = 0; i < miniFat_.size(); ++i)
             miniFat_[i] = fmt::Get32(bytes.data() + 4 * i);
@@ -488,11 +476,9 @@ private:
             const DirEntry& e = entries_[s.index];
             StreamLayout layout;
             layout.size = e.size;
-            HRESULT hr = e.size == 0                       ? S_OK
-                         : e.size < fmt::kMiniStreamCutoff ? LayOutMini(e, &layout)
-                                                           : LayOutRegular(e, &layout);
-            if (FAILED(hr))
-                return hr;
+            CVK_RETURN_IF_FAILED(e.size == 0                       ? S_OK
+                                 : e.size < fmt::kMiniStreamCutoff ? LayOutMini(e, &layout)
+                                                                   : LayOutRegular(e, &layout));
             if (s.atRoot)
                 reader.streams_.push_back({e.name, std::move(layout)});
         }
@@ -504,9 +490,7 @@ private:
             return Corrupt("stream \"" + Narrow(e.name) + "\": size " + Num(e.size) +
                            " is larger than the file (" + Num(fileSize_) + " bytes)");
         std::vector<std::uint32_t> chain;
-        HRESULT hr = WalkChain(e.start, "stream chain", &chain);
-        if (FAILED(hr))
-            return hr;
+        CVK_RETURN_IF_FAILED(WalkChain(e.start, "stream chain", &chain));
         std::uint64_t needed = CeilDiv(e.size, sectorSize_);
         if (chain.size() < needed)
             return Corrupt("stream \"" + Narrow(e.name) + "\": chain ends after " +
@@ -617,9 +601,7 @@ HRESULT CompoundFileReader::Open(std::unique_ptr<ByteSource> source,
                                  std::string* diagnostic) {
     std::unique_ptr<CompoundFileReader> reader(new CompoundFileReader());
     StructureParser parser(*source, diagnostic);
-    HRESULT hr = parser.Parse(*reader);
-    if (FAILED(hr))
-        return hr;
+    CVK_RETURN_IF_FAILED(parser.Parse(*reader));
     reader->source_ = std::move(source);
     *out = std::move(reader);
     return S_OK;
@@ -657,9 +639,7 @@ HRESULT CompoundFileReader::Read(const StreamLayout& layout, std::uint64_t offse
         std::uint64_t within = offset - it->streamOffset;
         std::size_t piece =
             static_cast<std::size_t>(std::min<std::uint64_t>(left, it->length - within));
-        HRESULT hr = source_->ReadAt(it->fileOffset + within, p, piece);
-        if (FAILED(hr))
-            return hr;
+        CVK_RETURN_IF_FAILED(source_->ReadAt(it->fileOffset + within, p, piece));
         p += piece;
         left -= piece;
         offset += piece;
