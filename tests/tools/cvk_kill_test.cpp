@@ -55,8 +55,8 @@ protected:
 
 TEST_F(CvkKillTest, AKilledSaveLeavesTheOldOrTheNewWorkspaceWhole) {
     const auto map = cvkgen::WriteMapFile(bench::GeneratedBoard(20000, 100, 100));
-    WriteFile(PathOf("big.cvk"), std::string_view(reinterpret_cast<const char*>(map.data()),
-                                                  map.size()));
+    WriteFile(PathOf("big.cvk"),
+              std::string_view(reinterpret_cast<const char*>(map.data()), map.size()));
     const std::string ws = PathOf("big.cvw");
     ASSERT_EQ(Cvk({"new", PathOf("big.cvk"), "--components", "cmos", "--out", ws}).exitCode, 0);
 
