@@ -3,8 +3,8 @@
 //                                          in varied ways (fixed random seed: reproducible)
 //   fuzz_seed_writer records WORKSPACE FOLDER
 //                                          the record each part of a saved workspace writes
-//                                          (FOLDER/cmos_state_fuzz and the other record targets), so
-//                                          that the fuzzers start from what the engine writes
+//                                          (FOLDER/cmos_state_fuzz and the other record targets),
+//                                          so that the fuzzers start from what the engine writes
 #include "bench/generated_board.h"
 #include "engine/core/workspace.h"
 #include "platform/com/persist.h"
@@ -47,11 +47,14 @@ int WriteBoards(const fs::path& folder, int count) {
     return 0;
 }
 
+// A part the workspace does not hold (its subsystem is off) gives no seed.
 bool SavePart(IUnknown* part, const fs::path& path) {
+    if (!part)
+        return true;
     cvk::ComPtr<IPersistStreamInit> persist;
     cvk::ComPtr<IStream> stream;
     std::string bytes;
-    if (!part || FAILED(part->QueryInterface(IPersistStreamInit::iid, persist.put_void())) ||
+    if (FAILED(part->QueryInterface(IPersistStreamInit::iid, persist.put_void())) ||
         FAILED(CreateMemoryStream(stream.put())) || FAILED(persist->Save(stream.get(), FALSE)) ||
         FAILED(GetMemoryStreamBytes(stream.get(), &bytes)))
         return false;

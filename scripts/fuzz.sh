@@ -23,7 +23,7 @@ esac
 
 corpus=build/fuzz/corpus/$target
 crashes=build/fuzz/crashes
-mkdir -p "$corpus" "$crashes" "build/fuzz/seeds/$target"
+mkdir -p "$corpus" "$crashes" "build/fuzz/fuzz/seeds/$target"
 exec "build/fuzz/bin/$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
     -dict="fuzz/dictionaries/$dictionary.dict" -artifact_prefix="$crashes/" \
-    "$corpus" "build/fuzz/seeds/$target"
+    "$corpus" "build/fuzz/fuzz/seeds/$target"
