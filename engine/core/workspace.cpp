@@ -277,17 +277,15 @@ HRESULT Workspace::DumpIni(BSTR fileName, LONG subsysMask, LONG) {
         // The document is built in memory and written by Save alone, through a temporary file:
         // a failure on the way leaves an earlier file exactly as it was.
         IniWriter ini;
-        int status = 0;
-        if (!ini.Open(text::Utf16ToUtf8(Bstr(fileName).view()), status))
-            return E_FAIL;
+        CVK_RETURN_IF_FAILED(IniResult(ini.Open(text::Utf16ToUtf8(Bstr(fileName).view()))));
         iniFile_ = Bstr::CopyOf(fileName);
-        if (!ini.SetString("System", "INIVersion", "2.1", status))
-            return E_FAIL;
+        CVK_RETURN_IF_FAILED(IniResult(ini.SetString("System", "INIVersion", "2.1")));
         if (subsysMask & SUBSYS_CMOS) {
             const std::string biosId = text::EncodeWindows1252(biosId_.view());
-            if (!ini.SetString("ReferenceSystem", "ReferenceID", biosId, status) ||
-                !ini.SetInt("ReferenceSystem", "ReferenceChecksum", IniChecksum(biosId), status))
-                return E_FAIL;
+            CVK_RETURN_IF_FAILED(
+                IniResult(ini.SetString("ReferenceSystem", "ReferenceID", biosId)));
+            CVK_RETURN_IF_FAILED(
+                IniResult(ini.SetInt("ReferenceSystem", "ReferenceChecksum", IniChecksum(biosId))));
             CVK_RETURN_IF_FAILED(cmos_->WriteIni(ini));
         }
         if (subsysMask & SUBSYS_ENVCTL)
@@ -297,7 +295,7 @@ HRESULT Workspace::DumpIni(BSTR fileName, LONG subsysMask, LONG) {
         const LONG withContent = SUBSYS_CMOS | SUBSYS_ENVCTL | SUBSYS_SMBIOS;
         if ((subsysMask & SUBSYS_FLEX) && !(subsysMask & withContent))
             return E_FAIL; // the modules have no INI content of their own
-        return ini.Save(std::string(), status) ? S_OK : E_FAIL;
+        return IniResult(ini.Save(std::string()));
     });
 }
 
