@@ -242,7 +242,15 @@ void SettingNode::SetHelp(Bstr help) {
 
 void SettingNode::SetKeyword(Bstr keyword) {
     keyword_ = std::move(keyword);
+    ForgetEmptyKeyword();
     requiresSave_ = true;
+}
+
+// An empty keyword is no keyword: it is held (and saved) as null, so that the search by keyword
+// and the carry-over see one form only, whatever the map file or an older save held.
+void SettingNode::ForgetEmptyKeyword() {
+    if (!keyword_.is_null() && keyword_.empty())
+        keyword_.reset();
 }
 
 void SettingNode::AppendChoice(ComPtr<ChoiceNode> choice) {
@@ -402,6 +410,7 @@ HRESULT SettingNode::get_BiosKeyword(BSTR* keyword) {
 
 HRESULT SettingNode::put_BiosKeyword(BSTR keyword) {
     CVK_RETURN_IF_FAILED(CopyIn(keyword, &keyword_));
+    ForgetEmptyKeyword();
     requiresSave_ = true;
     return S_OK;
 }
@@ -486,6 +495,7 @@ HRESULT SettingNode::LoadRecord(RecordReader& in, IStream* stream, int depth) {
     requiresSave_ = false;
     for (Bstr* text : {&keyword_, &name_, &help_})
         CVK_RETURN_IF_FAILED(in.CountedString(text));
+    ForgetEmptyKeyword();
     if (!choices_)
         choices_ = MakeObject<ChoiceList>();
     return choices_->LoadRecord(in, stream, depth);

@@ -297,6 +297,7 @@ public:
     HRESULT LoadRecord(RecordReader& in, IStream* stream, int depth);
 
 private:
+    void ForgetEmptyKeyword();
     Bstr keyword_;
     Bstr name_;
     Bstr help_;

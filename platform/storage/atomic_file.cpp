@@ -1,10 +1,15 @@
 // The atomic file writer: temporary file beside the target, fsync, rename.
 #include "platform/storage/atomic_file.h"
 
+#include "platform/com/errorinfo.h"
+
 #include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -37,6 +42,47 @@ std::string TempNameFor(const std::string& target, unsigned attempt) {
     std::string name = "." + BaseNameOf(target) + "." + std::to_string(getpid()) + "." +
                        std::to_string(counter++) + "." + std::to_string(attempt) + ".tmp";
     return folder == "/" ? "/" + name : folder + "/" + name;
+}
+
+// The process id in a temporary name of TempNameFor for `base`, or 0 when `name` is not one:
+// ".BASE.PID.COUNTER.ATTEMPT.tmp".
+pid_t TempOwner(std::string_view name, std::string_view base) {
+    const std::string prefix = "." + std::string(base) + ".";
+    if (name.substr(0, prefix.size()) != prefix || name.size() < prefix.size() + 4 ||
+        name.substr(name.size() - 4) != ".tmp")
+        return 0;
+    name = name.substr(prefix.size(), name.size() - prefix.size() - 4);
+    long long pid = 0;
+    int dots = 0;
+    for (char c : name) {
+        if (c == '.') {
+            ++dots;
+            continue;
+        }
+        if (c < '0' || c > '9' || (dots == 0 && pid > 0x7FFFFFFF / 10))
+            return 0;
+        if (dots == 0)
+            pid = pid * 10 + (c - '0');
+    }
+    return dots == 2 ? static_cast<pid_t>(pid) : 0;
+}
+
+// A save killed before its rename leaves its temporary file behind. The next successful save
+// of the same target removes those whose process is gone; a live process (another save of the
+// same file, this process's other writers) keeps its own.
+void RemoveStaleTemporaries(const std::string& target) {
+    const std::string folder = FolderOf(target);
+    const std::string base = BaseNameOf(target);
+    DIR* dir = opendir(folder.c_str());
+    if (!dir)
+        return;
+    while (const dirent* entry = readdir(dir)) {
+        const pid_t owner = TempOwner(entry->d_name, base);
+        if (owner <= 0 || owner == getpid() || kill(owner, 0) == 0 || errno != ESRCH)
+            continue;
+        unlinkat(dirfd(dir), entry->d_name, 0);
+    }
+    closedir(dir);
 }
 
 HRESULT WriteAll(int fd, std::uint64_t offset, const void* data, std::size_t size) {
@@ -109,9 +155,7 @@ AtomicFileWriter::~AtomicFileWriter() {
 HRESULT AtomicFileWriter::Open(const std::string& utf8Path) {
     if (fd_ >= 0)
         return E_UNEXPECTED;
-    HRESULT hr = CheckReplaceable(utf8Path);
-    if (FAILED(hr))
-        return hr;
+    CVK_RETURN_IF_FAILED(CheckReplaceable(utf8Path));
     for (unsigned attempt = 0; attempt < 16; ++attempt) {
         std::string temp = TempNameFor(utf8Path, attempt);
         int fd = open(temp.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
@@ -179,6 +223,7 @@ HRESULT AtomicFileWriter::Commit() {
     // folder is not flushed as well; that would double the cost of a small save.
     committed_ = true;
     temp_.clear();
+    RemoveStaleTemporaries(target_);
     return S_OK;
 }
 

@@ -39,8 +39,9 @@ public:
     HRESULT WriteAt(std::uint64_t offset, const void* data, std::size_t size);
     // Reads back; bytes never written (holes, past the end) read as zero.
     HRESULT ReadAt(std::uint64_t offset, void* data, std::size_t size) const;
-    // Flushes the data to disk and renames the temporary file over the target. After a commit
-    // the file stays open for ReadAt until destruction.
+    // Flushes the data to disk and renames the temporary file over the target; then removes
+    // the temporary files of earlier writers of the same target whose process has ended (a
+    // killed save). After a commit the file stays open for ReadAt until destruction.
     HRESULT Commit();
     // Removes the temporary file now (also done by the destructor when not committed).
     void Abandon();

@@ -1,13 +1,16 @@
 // The compound file reader: the structure is checked in full before any stream is handed out.
 #include "platform/storage/compound_reader.h"
 
+#include "platform/com/errorinfo.h"
 #include "platform/storage/compound_format.h"
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <tuple>
 #include <unistd.h>
 
 namespace cvk::storage::detail {
@@ -68,6 +71,12 @@ std::string Num(std::uint64_t v) {
     return std::to_string(v);
 }
 
+std::string Hex(std::uint32_t v) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%04X", v);
+    return text;
+}
+
 std::uint64_t CeilDiv(std::uint64_t a, std::uint64_t b) {
     return a / b + (a % b != 0);
 }
@@ -87,11 +96,10 @@ void AddPiece(StreamLayout& layout, std::uint64_t fileOffset, std::uint64_t leng
     layout.extents.push_back({at, fileOffset, length});
 }
 
+// The name ends at its first zero unit; the length field is checked against it separately.
 std::u16string EntryName(const std::uint8_t* entry) {
-    // Real files now and then carry a length above 64 bytes; the name still ends at its zero.
-    std::size_t units = std::min<std::size_t>(fmt::Get16(entry + fmt::kOffEntryNameLength), 64) / 2;
     std::u16string name;
-    for (std::size_t i = 0; i < units; ++i) {
+    for (std::size_t i = 0; i <= fmt::kMaxNameUnits; ++i) {
         char16_t c = fmt::Get16(entry + 2 * i);
         if (c == 0)
             break;
@@ -102,6 +110,7 @@ std::u16string EntryName(const std::uint8_t* entry) {
 
 struct DirEntry {
     std::u16string name;
+    std::uint16_t nameLength = 0; // the field, in bytes, terminator included
     std::uint8_t type = 0;
     std::uint32_t left = fmt::kNoStream;
     std::uint32_t right = fmt::kNoStream;
@@ -186,10 +195,19 @@ private:
         std::uint16_t major = fmt::Get16(header_ + fmt::kOffMajorVersion);
         if (major != 3 && major != 4)
             return Corrupt("major version: expected 3 or 4, found " + Num(major));
-        // Version and sector size normally agree (3: 512, 4: 4096); readers accept either.
+        std::uint16_t byteOrder = fmt::Get16(header_ + fmt::kOffByteOrder);
+        if (byteOrder != 0xFFFE)
+            return Corrupt("byte order: expected 0xFFFE, found " + Hex(byteOrder));
         shift_ = fmt::Get16(header_ + fmt::kOffSectorShift);
         if (shift_ != 9 && shift_ != 12)
             return Corrupt("sector shift: expected 9 or 12, found " + Num(shift_));
+        // A version 3 file laid out in 4096-byte sectors (or the reverse) is refused even when
+        // it is consistent: other readers take the size from the version and would read
+        // different bytes.
+        const unsigned versionShift = major == 3 ? 9 : 12;
+        if (shift_ != versionShift)
+            return Corrupt("sector shift: expected " + Num(versionShift) + " for major version " +
+                           Num(major) + ", found " + Num(shift_));
         sectorSize_ = 1u << shift_;
         std::uint16_t miniShift = fmt::Get16(header_ + fmt::kOffMiniSectorShift);
         if (miniShift != 6)
@@ -226,50 +244,48 @@ private:
         std::size_t inHeader = std::min<std::size_t>(numFat, fmt::kHeaderDifatEntries);
         for (std::size_t i = 0; i < inHeader; ++i)
             fatSectors_.push_back(fmt::Get32(header_ + fmt::kOffDifat + 4 * i));
-        if (numFat > fmt::kHeaderDifatEntries) {
-            HRESULT hr = ReadDifatSectors(numFat);
-            if (FAILED(hr))
-                return hr;
-        }
-        for (std::uint32_t sector : fatSectors_) {
-            HRESULT hr = Claim(sector, "FAT sector list");
-            if (FAILED(hr))
-                return hr;
-        }
+        CVK_RETURN_IF_FAILED(ReadDifatSectors(numFat));
+        for (std::uint32_t sector : fatSectors_)
+            CVK_RETURN_IF_FAILED(Claim(sector, "FAT sector list"));
         return S_OK;
     }
 
+    // Walks the DIFAT chain to its end, each sector once: it must be as long as the header
+    // counts, and that count must cover the FAT sectors.
     HRESULT ReadDifatSectors(std::uint32_t numFat) {
         const std::size_t perSector = sectorSize_ / 4 - 1;
-        std::uint64_t needed = CeilDiv(numFat - fmt::kHeaderDifatEntries, perSector);
-        std::uint32_t numDifat = fmt::Get32(header_ + fmt::kOffNumDifat);
+        const std::uint64_t needed = numFat > fmt::kHeaderDifatEntries
+                                         ? CeilDiv(numFat - fmt::kHeaderDifatEntries, perSector)
+                                         : 0;
+        const std::uint32_t numDifat = fmt::Get32(header_ + fmt::kOffNumDifat);
         if (numDifat < needed || numDifat > numSectors_)
             return Corrupt("DIFAT sector count: expected " + Num(needed) + " for " + Num(numFat) +
                            " FAT sectors, found " + Num(numDifat));
         std::uint32_t sector = fmt::Get32(header_ + fmt::kOffFirstDifat);
+        // Some writers mark "no DIFAT" with a free sector instead of the end of chain.
+        if (numDifat == 0 && sector == fmt::kFreeSector)
+            return S_OK;
+        std::uint64_t walked = 0;
         std::vector<std::uint8_t> bytes;
-        for (std::uint64_t i = 0; i < needed; ++i) {
-            if (sector == fmt::kEndOfChain || sector == fmt::kFreeSector)
-                return Corrupt("DIFAT chain ends after " + Num(i) + " of " + Num(needed) +
-                               " sectors");
-            HRESULT hr = Claim(sector, "DIFAT chain");
-            if (SUCCEEDED(hr))
-                hr = ReadSectors({sector}, &bytes, "DIFAT chain");
-            if (FAILED(hr))
-                return hr;
+        for (; sector != fmt::kEndOfChain; ++walked) {
+            CVK_RETURN_IF_FAILED(Claim(sector, "DIFAT chain"));
+            if (walked == numDifat)
+                return Corrupt("DIFAT chain: expected to end after " + Num(numDifat) +
+                               " sectors as the header counts, found more");
+            CVK_RETURN_IF_FAILED(ReadSectors({sector}, &bytes, "DIFAT chain"));
             for (std::size_t k = 0; k < perSector && fatSectors_.size() < numFat; ++k)
                 fatSectors_.push_back(fmt::Get32(bytes.data() + 4 * k));
             sector = fmt::Get32(bytes.data() + 4 * perSector);
         }
-        // What follows the last needed DIFAT sector is not looked at: writers differ there.
+        if (walked != numDifat)
+            return Corrupt("DIFAT sector count: expected " + Num(walked) +
+                           " (the length of the DIFAT chain), found " + Num(numDifat));
         return S_OK;
     }
 
     HRESULT ReadFat() {
         std::vector<std::uint8_t> bytes;
-        HRESULT hr = ReadSectors(fatSectors_, &bytes, "FAT");
-        if (FAILED(hr))
-            return hr;
+        CVK_RETURN_IF_FAILED(ReadSectors(fatSectors_, &bytes, "FAT"));
         // Entries past the end of the file are common (the FAT fills whole sectors); they are
         // harmless because no chain may reach a sector outside the file.
         fat_.resize(bytes.size() / 4);
@@ -285,9 +301,7 @@ private:
             if (s == fmt::kFreeSector)
                 return Corrupt(std::string(what) + ": chain runs into a free sector after " +
                                Num(chain->size()) + " sectors");
-            HRESULT hr = Claim(s, what);
-            if (FAILED(hr))
-                return hr;
+            CVK_RETURN_IF_FAILED(Claim(s, what));
             if (s >= fat_.size())
                 return Corrupt(std::string(what) + ": sector " + Num(s) +
                                " has no FAT entry (FAT holds " + Num(fat_.size()) + ")");
@@ -299,15 +313,12 @@ private:
 
     HRESULT ReadDirectory() {
         std::vector<std::uint32_t> chain;
-        HRESULT hr = WalkChain(fmt::Get32(header_ + fmt::kOffFirstDirSector), "directory", &chain);
-        if (FAILED(hr))
-            return hr;
+        CVK_RETURN_IF_FAILED(
+            WalkChain(fmt::Get32(header_ + fmt::kOffFirstDirSector), "directory", &chain));
         if (chain.empty())
             return Corrupt("directory: the chain is empty");
         std::vector<std::uint8_t> bytes;
-        hr = ReadSectors(chain, &bytes, "directory");
-        if (FAILED(hr))
-            return hr;
+        CVK_RETURN_IF_FAILED(ReadSectors(chain, &bytes, "directory"));
         const std::size_t count = bytes.size() / fmt::kDirEntrySize;
         entries_.resize(count);
         for (std::size_t i = 0; i < count; ++i)
@@ -321,6 +332,7 @@ private:
     DirEntry ParseEntry(const std::uint8_t* p) const {
         DirEntry e;
         e.name = EntryName(p);
+        e.nameLength = fmt::Get16(p + fmt::kOffEntryNameLength);
         e.type = p[fmt::kOffEntryType];
         e.left = fmt::Get32(p + fmt::kOffEntryLeft);
         e.right = fmt::Get32(p + fmt::kOffEntryRight);
@@ -339,11 +351,13 @@ private:
         struct Pending {
             std::uint32_t index;
             std::uint32_t from;
-            bool atRoot;
+            std::uint32_t storage; // the storage whose member tree holds the entry
         };
         std::vector<std::uint8_t> seen(entries_.size(), 0);
         seen[0] = 1;
-        std::vector<Pending> todo{{entries_[0].child, 0, true}};
+        CVK_RETURN_IF_FAILED(CheckNameLength(0));
+        std::vector<std::pair<std::uint32_t, std::uint32_t>> members; // (storage, entry)
+        std::vector<Pending> todo{{entries_[0].child, 0, 0}};
         while (!todo.empty()) {
             Pending p = todo.back();
             todo.pop_back();
@@ -360,15 +374,72 @@ private:
             if (e.type != fmt::kTypeStorage && e.type != fmt::kTypeStream)
                 return Corrupt("directory entry " + Num(p.index) +
                                ": expected a storage or a stream, found type " + Num(e.type));
-            todo.push_back({e.left, p.index, p.atRoot});
-            todo.push_back({e.right, p.index, p.atRoot});
-            if (e.type == fmt::kTypeStorage)
-                todo.push_back({e.child, p.index, false});
-            else
-                streams_.push_back({p.index, p.atRoot});
+            CVK_RETURN_IF_FAILED(CheckNameLength(p.index));
+            members.emplace_back(p.storage, p.index);
+            todo.push_back({e.left, p.index, p.storage});
+            todo.push_back({e.right, p.index, p.storage});
+            if (e.type == fmt::kTypeStorage) {
+                todo.push_back({e.child, p.index, p.index});
+                continue;
+            }
+            // A stream has no members; a child link would hand its entries a second parent.
+            if (e.child != fmt::kNoStream)
+                return Corrupt("directory entry " + Num(p.index) + " (stream \"" + Narrow(e.name) +
+                               "\"): child: expected none (" + Num(fmt::kNoStream) + "), found " +
+                               Num(e.child));
+            streams_.push_back({p.index, p.storage == 0});
         }
+        CVK_RETURN_IF_FAILED(CheckUniqueNames(members));
         std::sort(streams_.begin(), streams_.end(),
                   [](const auto& a, const auto& b) { return a.index < b.index; });
+        return S_OK;
+    }
+
+    // The length field counts the name's UTF-16 units and its terminator, in bytes, and the
+    // terminator stands where it says: a reader trusting the field must see the same name.
+    HRESULT CheckNameLength(std::uint32_t index) {
+        const DirEntry& e = entries_[index];
+        const std::string where = "directory entry " + Num(index) + ": name length";
+        if (e.nameLength > 2 * (fmt::kMaxNameUnits + 1))
+            return Corrupt(where + ": expected at most 64, found " + Num(e.nameLength));
+        const std::size_t expected = 2 * (e.name.size() + 1);
+        if (e.name.size() > fmt::kMaxNameUnits)
+            return Corrupt(where + ": expected a terminator within 64 bytes, found none");
+        if (e.nameLength != expected)
+            return Corrupt(where + ": expected " + Num(expected) + " for \"" + Narrow(e.name) +
+                           "\", found " + Num(e.nameLength));
+        return S_OK;
+    }
+
+    // No two members of one storage may have names that the format compares equal (length
+    // first, then upper case): which of them a lookup finds would depend on the reader.
+    HRESULT CheckUniqueNames(const std::vector<std::pair<std::uint32_t, std::uint32_t>>& members) {
+        struct Member {
+            std::uint32_t storage;
+            std::uint32_t index;
+            std::u16string key;
+        };
+        std::vector<Member> list;
+        for (auto [storage, index] : members) {
+            Member m{storage, index, entries_[index].name};
+            for (char16_t& c : m.key)
+                c = fmt::UpperUnit(c);
+            list.push_back(std::move(m));
+        }
+        auto order = [](const Member& a, const Member& b) {
+            return std::tie(a.storage, a.key, a.index) < std::tie(b.storage, b.key, b.index);
+        };
+        std::sort(list.begin(), list.end(), order);
+        for (std::size_t i = 1; i < list.size(); ++i) {
+            const Member& a = list[i - 1];
+            const Member& b = list[i];
+            if (a.storage == b.storage && a.key == b.key)
+                return Corrupt("directory entry " + Num(b.index) + ": name \"" +
+                               Narrow(entries_[b.index].name) +
+                               "\": expected a name unique in its storage, found it also at "
+                               "entry " +
+                               Num(a.index));
+        }
         return S_OK;
     }
 
@@ -379,9 +450,7 @@ private:
             if (miniStreamSize_ > fileSize_)
                 return Corrupt("mini stream: size " + Num(miniStreamSize_) +
                                " is larger than the file");
-            HRESULT hr = WalkChain(root.start, "mini stream", &miniChain_);
-            if (FAILED(hr))
-                return hr;
+            CVK_RETURN_IF_FAILED(WalkChain(root.start, "mini stream", &miniChain_));
             std::uint64_t needed = CeilDiv(miniStreamSize_, sectorSize_);
             if (miniChain_.size() < needed)
                 return Corrupt("mini stream: chain ends after " + Num(miniChain_.size()) + " of " +
@@ -392,12 +461,9 @@ private:
         if (count == 0 || first == fmt::kEndOfChain)
             return S_OK;
         std::vector<std::uint32_t> chain;
-        HRESULT hr = WalkChain(first, "mini FAT", &chain);
+        CVK_RETURN_IF_FAILED(WalkChain(first, "mini FAT", &chain));
         std::vector<std::uint8_t> bytes;
-        if (SUCCEEDED(hr))
-            hr = ReadSectors(chain, &bytes, "mini FAT");
-        if (FAILED(hr))
-            return hr;
+        CVK_RETURN_IF_FAILED(ReadSectors(chain, &bytes, "mini FAT"));
         miniFat_.resize(bytes.size() / 4);
         for (std::size_t i = 0; i < miniFat_.size(); ++i)
             miniFat_[i] = fmt::Get32(bytes.data() + 4 * i);
@@ -410,11 +476,9 @@ private:
             const DirEntry& e = entries_[s.index];
             StreamLayout layout;
             layout.size = e.size;
-            HRESULT hr = e.size == 0                       ? S_OK
-                         : e.size < fmt::kMiniStreamCutoff ? LayOutMini(e, &layout)
-                                                           : LayOutRegular(e, &layout);
-            if (FAILED(hr))
-                return hr;
+            CVK_RETURN_IF_FAILED(e.size == 0                       ? S_OK
+                                 : e.size < fmt::kMiniStreamCutoff ? LayOutMini(e, &layout)
+                                                                   : LayOutRegular(e, &layout));
             if (s.atRoot)
                 reader.streams_.push_back({e.name, std::move(layout)});
         }
@@ -426,9 +490,7 @@ private:
             return Corrupt("stream \"" + Narrow(e.name) + "\": size " + Num(e.size) +
                            " is larger than the file (" + Num(fileSize_) + " bytes)");
         std::vector<std::uint32_t> chain;
-        HRESULT hr = WalkChain(e.start, "stream chain", &chain);
-        if (FAILED(hr))
-            return hr;
+        CVK_RETURN_IF_FAILED(WalkChain(e.start, "stream chain", &chain));
         std::uint64_t needed = CeilDiv(e.size, sectorSize_);
         if (chain.size() < needed)
             return Corrupt("stream \"" + Narrow(e.name) + "\": chain ends after " +
@@ -539,9 +601,7 @@ HRESULT CompoundFileReader::Open(std::unique_ptr<ByteSource> source,
                                  std::string* diagnostic) {
     std::unique_ptr<CompoundFileReader> reader(new CompoundFileReader());
     StructureParser parser(*source, diagnostic);
-    HRESULT hr = parser.Parse(*reader);
-    if (FAILED(hr))
-        return hr;
+    CVK_RETURN_IF_FAILED(parser.Parse(*reader));
     reader->source_ = std::move(source);
     *out = std::move(reader);
     return S_OK;
@@ -579,9 +639,7 @@ HRESULT CompoundFileReader::Read(const StreamLayout& layout, std::uint64_t offse
         std::uint64_t within = offset - it->streamOffset;
         std::size_t piece =
             static_cast<std::size_t>(std::min<std::uint64_t>(left, it->length - within));
-        HRESULT hr = source_->ReadAt(it->fileOffset + within, p, piece);
-        if (FAILED(hr))
-            return hr;
+        CVK_RETURN_IF_FAILED(source_->ReadAt(it->fileOffset + within, p, piece));
         p += piece;
         left -= piece;
         offset += piece;

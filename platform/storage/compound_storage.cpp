@@ -1,6 +1,7 @@
 // The storage and stream objects over the compound file reader and writer, and the entry points.
 #include "platform/storage/compound_file.h"
 
+#include "platform/com/errorinfo.h"
 #include "platform/storage/compound_format.h"
 #include "platform/storage/compound_reader.h"
 #include "platform/storage/compound_writer.h"
@@ -152,9 +153,7 @@ public:
         if (WantsWrite(mode))
             return STG_E_ACCESSDENIED;
         std::u16string_view view;
-        HRESULT hr = CheckName(name, &view);
-        if (FAILED(hr))
-            return hr;
+        CVK_RETURN_IF_FAILED(CheckName(name, &view));
         const RootStream* stream = reader_->FindRootStream(view);
         if (!stream)
             return STG_E_FILENOTFOUND;
@@ -196,9 +195,8 @@ public:
             *written = 0;
         if (!buffer && size)
             return STG_E_INVALIDPOINTER;
-        HRESULT hr = Guarded([&] { return writer_->WriteAt(index_, position_, buffer, size); });
-        if (FAILED(hr))
-            return hr;
+        CVK_RETURN_IF_FAILED(
+            Guarded([&] { return writer_->WriteAt(index_, position_, buffer, size); }));
         position_ += size;
         if (written)
             *written = size;
@@ -240,17 +238,13 @@ public:
         if (!ValidFlags(mode) || !WantsWrite(mode))
             return STG_E_INVALIDFLAG;
         std::u16string_view view;
-        HRESULT hr = CheckName(name, &view);
-        if (FAILED(hr))
-            return hr;
+        CVK_RETURN_IF_FAILED(CheckName(name, &view));
         if (writer_->IsFinished())
             return STG_E_REVERTED;
         if (writer_->Find(view) >= 0 && !(mode & STGM_CREATE))
             return STG_E_FILEALREADYEXISTS;
         std::size_t index = 0;
-        hr = Guarded([&] { return writer_->CreateStream(view, &index); });
-        if (FAILED(hr))
-            return hr;
+        CVK_RETURN_IF_FAILED(Guarded([&] { return writer_->CreateStream(view, &index); }));
         return cvk::CreateObject<WriteStream>(out, writer_, index);
     }
     HRESULT OpenStream(LPCOLESTR name, DWORD mode, IStream** out) override {
@@ -260,9 +254,7 @@ public:
         if (!ValidFlags(mode) || (mode & STGM_CREATE))
             return STG_E_INVALIDFLAG;
         std::u16string_view view;
-        HRESULT hr = CheckName(name, &view);
-        if (FAILED(hr))
-            return hr;
+        CVK_RETURN_IF_FAILED(CheckName(name, &view));
         std::ptrdiff_t index = writer_->Find(view);
         if (index < 0)
             return STG_E_FILENOTFOUND;
@@ -280,9 +272,7 @@ private:
 
 HRESULT OpenReader(std::unique_ptr<ByteSource> source, IStorage** out, std::string* diagnostic) {
     std::unique_ptr<CompoundFileReader> reader;
-    HRESULT hr = CompoundFileReader::Open(std::move(source), &reader, diagnostic);
-    if (FAILED(hr))
-        return hr;
+    CVK_RETURN_IF_FAILED(CompoundFileReader::Open(std::move(source), &reader, diagnostic));
     return cvk::CreateObject<ReadStorage>(
         out, std::shared_ptr<const CompoundFileReader>(std::move(reader)));
 }
@@ -307,9 +297,7 @@ HRESULT CreateCompoundStorage(const char* utf8Path, DWORD mode, unsigned sectorS
         if (!(mode & STGM_CREATE) && Exists(utf8Path))
             return STG_E_FILEALREADYEXISTS;
         auto writer = std::make_shared<CompoundFileWriter>();
-        HRESULT hr = writer->Open(utf8Path, sectorShift);
-        if (FAILED(hr))
-            return hr;
+        CVK_RETURN_IF_FAILED(writer->Open(utf8Path, sectorShift));
         return cvk::CreateObject<WriteStorage>(out, std::move(writer));
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
@@ -342,9 +330,7 @@ HRESULT OpenCompoundFile(const char* utf8Path, IStorage** out, std::string* diag
         return STG_E_INVALIDNAME;
     try {
         std::unique_ptr<detail::ByteSource> source;
-        HRESULT hr = detail::OpenFileSource(utf8Path, &source);
-        if (FAILED(hr))
-            return hr;
+        CVK_RETURN_IF_FAILED(detail::OpenFileSource(utf8Path, &source));
         return detail::OpenReader(std::move(source), out, diagnostic);
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;

@@ -1,6 +1,7 @@
 // The compound file writer: streams straight to a temporary file, structure on commit.
 #include "platform/storage/compound_writer.h"
 
+#include "platform/com/errorinfo.h"
 #include "platform/storage/compound_file.h"
 #include "platform/storage/compound_format.h"
 #include "platform/storage/compound_reader.h"
@@ -222,18 +223,14 @@ HRESULT CompoundFileWriter::WriteAt(std::size_t stream, std::uint64_t offset, co
         s.size = std::max(s.size, end);
         return S_OK;
     }
-    HRESULT hr = s.spilled ? S_OK : Spill(s);
-    if (FAILED(hr))
-        return hr;
+    CVK_RETURN_IF_FAILED(s.spilled ? S_OK : Spill(s));
     s.size = std::max(s.size, end);
     if (!s.pending.empty() && offset == s.pendingAt + s.pending.size() &&
         s.pending.size() + size <= kPendingLimit) {
         s.pending.append(bytes, size);
         return S_OK;
     }
-    hr = FlushPending(s);
-    if (FAILED(hr))
-        return hr;
+    CVK_RETURN_IF_FAILED(FlushPending(s));
     if (size >= kPendingLimit / 2)
         return WriteToSectors(s, offset, bytes, size);
     s.pending.assign(bytes, size);
@@ -274,18 +271,14 @@ HRESULT CompoundFileWriter::SetSize(std::size_t stream, std::uint64_t size) {
         s.size = size;
         return S_OK;
     }
-    HRESULT hr = s.spilled ? FlushPending(s) : Spill(s);
-    if (FAILED(hr))
-        return hr;
+    CVK_RETURN_IF_FAILED(s.spilled ? FlushPending(s) : Spill(s));
     if (size < s.size) {
         // Bytes past the new end within its last sector must read as zero if it grows again.
         std::uint64_t sectorEnd = CeilDiv(size, sectorSize_) << shift_;
         std::uint64_t zeroEnd = std::min(sectorEnd, s.size);
         if (zeroEnd > size) {
             std::string zeros(static_cast<std::size_t>(zeroEnd - size), '\0');
-            hr = WriteToSectors(s, size, zeros.data(), zeros.size());
-            if (FAILED(hr))
-                return hr;
+            CVK_RETURN_IF_FAILED(WriteToSectors(s, size, zeros.data(), zeros.size()));
         }
         // Cut sectors are left free in the file; they are not reused, so a stream that grows
         // again gets fresh (zero) sectors.
@@ -315,9 +308,7 @@ HRESULT CompoundFileWriter::WriteStructure() {
     std::string mini;
     std::vector<std::uint32_t> miniFat;
     for (Stream& s : streams_) {
-        HRESULT hr = FlushPending(s);
-        if (FAILED(hr))
-            return hr;
+        CVK_RETURN_IF_FAILED(FlushPending(s));
         if (s.size == 0 || s.size >= fmt::kMiniStreamCutoff) {
             s.start = s.size == 0 ? fmt::kEndOfChain : (s.sectors.empty() ? 0 : s.sectors[0]);
             continue;
@@ -325,9 +316,7 @@ HRESULT CompoundFileWriter::WriteStructure() {
         std::string bytes = s.head;
         if (s.spilled) { // grew past the cutoff and shrank again
             bytes.assign(static_cast<std::size_t>(s.size), '\0');
-            hr = ReadFromSectors(s, 0, bytes.data(), bytes.size());
-            if (FAILED(hr))
-                return hr;
+            CVK_RETURN_IF_FAILED(ReadFromSectors(s, 0, bytes.data(), bytes.size()));
         }
         s.start = static_cast<std::uint32_t>(miniFat.size());
         std::uint64_t count = CeilDiv(s.size, fmt::kMiniSectorSize);

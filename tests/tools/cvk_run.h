@@ -47,9 +47,10 @@ inline void WriteFile(const fs::path& path, std::string_view bytes) {
     out.write(bytes.data(), std::streamsize(bytes.size()));
 }
 
-// Runs a program with `args`, with CORVANE_REGISTRY set to `registry`, and collects its output.
-inline Result RunProgram(const std::vector<std::string>& args, const fs::path& folder,
-                         const std::string& registry) {
+// Starts a program with `args`, with CORVANE_REGISTRY set to `registry`, its output going to
+// stdout.txt and stderr.txt in `folder`. The process id, or -1.
+inline pid_t SpawnProgram(const std::vector<std::string>& args, const fs::path& folder,
+                          const std::string& registry) {
     std::vector<std::string> env;
     for (char** e = environ; *e; ++e)
         if (std::string_view(*e).substr(0, 17) != "CORVANE_REGISTRY=")
@@ -71,16 +72,28 @@ inline Result RunProgram(const std::vector<std::string>& args, const fs::path& f
     posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                      0644);
     pid_t pid = 0;
-    Result result;
     const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0)
-        return result;
+    return spawned == 0 ? pid : -1;
+}
+
+// Waits for a process and gives its exit code (128 + the signal when a signal ended it).
+inline int WaitForProgram(pid_t pid) {
     int status = 0;
     ::waitpid(pid, &status, 0);
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    result.out = ReadFile(outPath);
-    result.err = ReadFile(errPath);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+// Runs a program as SpawnProgram starts it and collects its output.
+inline Result RunProgram(const std::vector<std::string>& args, const fs::path& folder,
+                         const std::string& registry) {
+    Result result;
+    const pid_t pid = SpawnProgram(args, folder, registry);
+    if (pid < 0)
+        return result;
+    result.exitCode = WaitForProgram(pid);
+    result.out = ReadFile(folder / "stdout.txt");
+    result.err = ReadFile(folder / "stderr.txt");
     return result;
 }
 

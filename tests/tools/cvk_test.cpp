@@ -52,6 +52,10 @@ TEST_F(CvkTest, NewInfoShowOnTheDemoBoard) {
     EXPECT_EQ(workspace.at("valid"), true);
     EXPECT_EQ(workspace.at("requiresSave"), false);
     EXPECT_TRUE(document.at("cmos").is_object());
+    // Settings without a keyword show null, not an empty keyword.
+    EXPECT_NE(show.out.find("\"keyword\": null"), std::string::npos);
+    EXPECT_NE(show.out.find("\"keyword\": \"CMOS_XD_BIT\""), std::string::npos);
+    EXPECT_EQ(show.out.find("\"keyword\": \"\""), std::string::npos);
     EXPECT_TRUE(document.at("smbios").is_object());
     EXPECT_TRUE(document.at("thermal").is_object());
     EXPECT_TRUE(document.at("flex").is_null());

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <limits>
 
 namespace cvktool {
@@ -198,7 +199,14 @@ bool ReadEditList(const std::string& file, EditList* edits, std::string* error) 
         *error = "no such file";
         return false;
     }
-    const Json document = Json::parse(in, nullptr, false);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return ParseEditList(text, std::filesystem::path(AbsolutePath(file)).parent_path(), edits,
+                         error);
+}
+
+bool ParseEditList(std::string_view text, const std::filesystem::path& folder, EditList* edits,
+                   std::string* error) {
+    const Json document = Json::parse(text, nullptr, false);
     if (document.is_discarded()) {
         *error = "not a JSON document";
         return false;
@@ -207,7 +215,6 @@ bool ReadEditList(const std::string& file, EditList* edits, std::string* error) 
         *error = "expected a JSON object";
         return false;
     }
-    const std::filesystem::path folder = std::filesystem::path(AbsolutePath(file)).parent_path();
     try {
         for (const auto& [key, value] : document.items())
             edits->push_back(ReadStep(key, value, folder));

@@ -6,9 +6,11 @@
 #include "tools/cvk/cmos_edits.h"
 #include "tools/cvk/module_edits.h"
 
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -54,6 +56,9 @@ using EditList = std::vector<EditStep>;
 // "flash_size", "logo") are applied in the order they appear. A logo image's relative path is
 // taken from the edits file's folder. False with a message on any malformed part.
 bool ReadEditList(const std::string& file, EditList* edits, std::string* error);
+// The same for the file's text; relative logo paths are taken from `folder`.
+bool ParseEditList(std::string_view text, const std::filesystem::path& folder, EditList* edits,
+                   std::string* error);
 
 HRESULT ApplyEditList(IWorkspace* workspace, const EditList& edits, std::string* what);
 HRESULT ApplyCmosEdits(IWorkspace* workspace, const std::vector<CmosEdit>& edits,

@@ -121,6 +121,9 @@ HRESULT DescribeSetting(ISettingNode* setting, Json* out) {
     Json& s = *out = Json::object();
     CVK_RETURN_IF_FAILED(Text(setting, &ISettingNode::get_Name, &s["name"]));
     CVK_RETURN_IF_FAILED(Text(setting, &ISettingNode::get_BiosKeyword, &s["keyword"]));
+    // The getter gives a setting without a keyword as an empty one; it has none.
+    if (s["keyword"] == "")
+        s["keyword"] = nullptr;
     CVK_RETURN_IF_FAILED(Text(setting, &ISettingNode::get_HelpString, &s["help"]));
     CVK_RETURN_IF_FAILED(ChoiceName(&ISettingNode::get_CurrentChoice, setting, &s["current"]));
     CVK_RETURN_IF_FAILED(ChoiceName(&ISettingNode::get_DefaultChoice, setting, &s["default"]));

@@ -95,6 +95,45 @@ TEST(CmosRecord, ASettingWithoutStringsOrChoicesIsSixtyTwoBytes) {
     EXPECT_EQ(loaded->IsDirty(), S_FALSE);
 }
 
+// The keyword is the first string after the setting's 34 bytes of version and property block.
+constexpr std::size_t kKeywordCount = 34;
+
+TEST(CmosRecord, AnEmptyKeywordIsHeldAndSavedAsNone) {
+    auto cmos = BuildCmos(BoardMap(OneMenuBoard(
+        R"([{"setting": "E", "keyword": "", "choices": ["Off", "On"]},
+            {"setting": "N", "choices": ["Off", "On"]}])")));
+    SettingNode* empty = FindSetting(*cmos, {u"Main"}, u"E");
+    ASSERT_NE(empty, nullptr);
+    EXPECT_TRUE(empty->Keyword().is_null());
+    // A zero count, then the name "E": 4 bytes.
+    EXPECT_EQ(Saved(*empty).substr(kKeywordCount, 8), std::string("\0\0\0\0\x04\0\0\0", 8));
+    EXPECT_EQ(Saved(*FindSetting(*cmos, {u"Main"}, u"N")).substr(kKeywordCount, 4),
+              std::string(4, '\0'));
+
+    // Put through the interface, an empty keyword is no keyword either.
+    empty->put_BiosKeyword(Bstr(u"CMOS_E").get());
+    empty->put_BiosKeyword(Bstr(u"").get());
+    EXPECT_TRUE(empty->Keyword().is_null());
+}
+
+TEST(CmosRecord, AnEmptyKeywordSavedAsAStringLoadsAsNone) {
+    auto cmos = BuildCmos(BoardMap(OneMenuBoard(R"([{"setting": "N", "choices": ["x", "y"]}])")));
+    SettingNode* setting = FindSetting(*cmos, {u"Main"}, u"N");
+    ASSERT_NE(setting, nullptr);
+    Saved(*setting); // so that the record below holds the flags a loaded setting saves
+    const std::string none = Saved(*setting);
+    ASSERT_EQ(none.substr(kKeywordCount, 4), std::string(4, '\0'));
+    std::string emptyString = none;
+    emptyString.replace(kKeywordCount, 4, std::string("\x02\0\0\0\0\0", 6));
+    for (const std::string& form : {none, emptyString}) {
+        auto loaded = MakeObject<SettingNode>();
+        loaded->Initialize();
+        ASSERT_EQ(LoadInto(*loaded, form), S_OK);
+        EXPECT_TRUE(loaded->Keyword().is_null());
+        EXPECT_EQ(Saved(*loaded), none);
+    }
+}
+
 TEST(CmosRecord, RefusesNewerVersionsAndCutStreams) {
     auto cmos = EditedTree();
     const std::string bytes = Saved(*cmos);

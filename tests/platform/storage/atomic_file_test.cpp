@@ -4,6 +4,8 @@
 
 #include <filesystem>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace cvk::storage::test {
 namespace {
@@ -52,6 +54,35 @@ TEST(AtomicFile, UncommittedWriterLeavesTheTargetAndNoTemporaryFile) {
     ASSERT_EQ(writer.Commit(), S_OK);
     EXPECT_EQ(writer.Commit(), E_UNEXPECTED);
     EXPECT_EQ(ReadFileBytes(path), std::string("start\0\0\0\0\0end", 13));
+}
+
+// The id of a process that has ended.
+pid_t EndedProcess() {
+    const pid_t child = fork();
+    if (child == 0)
+        _exit(0);
+    waitpid(child, nullptr, 0);
+    return child;
+}
+
+TEST(AtomicFile, ASaveRemovesTheTemporariesOfKilledSavesOfItsFile) {
+    ScratchFolder folder;
+    const std::string dead = std::to_string(EndedProcess());
+    const std::string alive = std::to_string(getpid());
+    const std::string stale = ".out.cvw." + dead + ".0.0.tmp";
+    const std::vector<std::string> kept = {
+        ".out.cvw." + alive + ".7.0.tmp",  // a writer of this process, still at work
+        ".other.cvw." + dead + ".0.0.tmp", // another file's
+        ".out.cvw." + dead + ".x.0.tmp",   // not a name the writer makes
+        "out.cvw." + dead + ".0.0.tmp",
+    };
+    for (const std::string& name : kept)
+        WriteFileBytes(folder.File(name), "x");
+    WriteFileBytes(folder.File(stale), "half a save");
+    ASSERT_EQ(WriteFileAtomically(folder.File("out.cvw"), "whole"), S_OK);
+    EXPECT_FALSE(std::filesystem::exists(folder.File(stale)));
+    for (const std::string& name : kept)
+        EXPECT_TRUE(std::filesystem::exists(folder.File(name))) << name;
 }
 
 TEST(AtomicFile, ReadOnlyTargetsAndFoldersAreRefusedEvenForTheSuperuser) {

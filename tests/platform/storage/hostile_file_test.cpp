@@ -2,9 +2,11 @@
 // hang or wrong bytes; the quirks of real files are accepted.
 #include "platform/storage/compound_file.h"
 #include "platform/storage/compound_format.h"
+#include "platform/storage/storage_internal.h"
 #include "storage_test_support.h"
 
 #include <chrono>
+#include <functional>
 
 namespace cvk::storage::test {
 namespace {
@@ -16,11 +18,13 @@ struct StreamToWrite {
 };
 
 // A valid file written by our writer, as bytes to patch.
-std::string ValidFile(std::initializer_list<StreamToWrite> streams) {
+std::string ValidFile(std::initializer_list<StreamToWrite> streams, unsigned sectorShift = 9) {
     ScratchFolder folder;
     const std::string path = folder.File("valid.cvw");
     IStorage* storage = nullptr;
-    EXPECT_EQ(StgCreateDocfile(path.c_str(), STGM_CREATE | STGM_READWRITE, &storage), S_OK);
+    EXPECT_EQ(detail::CreateCompoundStorage(path.c_str(), STGM_CREATE | STGM_READWRITE, sectorShift,
+                                            &storage),
+              S_OK);
     for (const StreamToWrite& s : streams)
         EXPECT_EQ(WritePatternCompound(storage, s.name, s.size, s.size), S_OK);
     EXPECT_EQ(storage->Commit(STGC_DEFAULT), S_OK);
@@ -33,6 +37,9 @@ std::uint32_t Get32(const std::string& bytes, std::size_t at) {
 }
 void Put32(std::string& bytes, std::size_t at, std::uint32_t value) {
     fmt::Put32(reinterpret_cast<std::uint8_t*>(bytes.data() + at), value);
+}
+void Put16(std::string& bytes, std::size_t at, std::uint16_t value) {
+    fmt::Put16(reinterpret_cast<std::uint8_t*>(bytes.data() + at), value);
 }
 std::size_t SectorAt(std::uint32_t sector) {
     return (std::size_t{sector} + 1) * 512;
@@ -291,10 +298,101 @@ TEST(HostileFile, BrokenDifatIsRejected) {
     EXPECT_EQ(OpenAndReadAll(bad), STG_E_DOCFILECORRUPT);
 }
 
+// Consistency rules that other readers apply in part: a file breaking one is refused, with
+// what was expected and what was found.
+struct RuleCase {
+    const char* what;
+    std::function<void(std::string&)> patch;
+    std::string message;
+};
+
+void ExpectRefused(const std::string& valid, const std::vector<RuleCase>& cases) {
+    ASSERT_EQ(OpenAndReadAll(valid), S_OK);
+    for (const RuleCase& c : cases) {
+        std::string bad = valid;
+        c.patch(bad);
+        std::string why;
+        EXPECT_EQ(OpenAndReadAll(bad, &why), STG_E_DOCFILECORRUPT) << c.what;
+        EXPECT_EQ(why, c.message) << c.what;
+    }
+}
+
+TEST(HostileFile, HeaderMustAgreeWithItself) {
+    ExpectRefused(
+        ValidFile({{u"cvkData", 5000}}),
+        {{"byte order swapped", [](std::string& f) { Put16(f, fmt::kOffByteOrder, 0xFEFF); },
+          "byte order: expected 0xFFFE, found 0xFEFF"},
+         {"version 4 with 512-byte sectors",
+          [](std::string& f) { Put16(f, fmt::kOffMajorVersion, 4); },
+          "sector shift: expected 12 for major version 4, found 9"}});
+    // Laid out in 4096-byte sectors throughout, but called version 3.
+    ExpectRefused(ValidFile({{u"cvkData", 5000}}, 12),
+                  {{"version 3 with 4096-byte sectors",
+                    [](std::string& f) { Put16(f, fmt::kOffMajorVersion, 3); },
+                    "sector shift: expected 9 for major version 3, found 12"}});
+}
+
+TEST(HostileFile, DifatChainMustMatchItsCount) {
+    const std::string valid = ValidFile({{u"cvkData", 8 << 20}});
+    const std::uint32_t difat = Get32(valid, fmt::kOffFirstDifat);
+    const std::size_t next = SectorAt(difat) + 4 * 127;
+    ExpectRefused(
+        valid, {{"points to itself", [&](std::string& f) { Put32(f, next, difat); },
+                 "DIFAT chain: sector " + std::to_string(difat) + " is used twice"},
+                {"goes on past its count", [&](std::string& f) { Put32(f, next, 0); },
+                 "DIFAT chain: expected to end after 1 sectors as the header counts, found more"},
+                {"count above the chain", [](std::string& f) { Put32(f, fmt::kOffNumDifat, 2); },
+                 "DIFAT sector count: expected 1 (the length of the DIFAT chain), found 2"}});
+    ExpectRefused(ValidFile({{u"cvkData", 5000}}),
+                  {{"count without a chain", [](std::string& f) { Put32(f, fmt::kOffNumDifat, 1); },
+                    "DIFAT sector count: expected 0 (the length of the DIFAT chain), found 1"}});
+}
+
+TEST(HostileFile, DirectoryEntriesMustBeWellFormed) {
+    // Entries 1..3 are "a", "b", "c"; "b" is the top of the root's tree.
+    auto rename = [](std::uint32_t entry, std::u16string name) {
+        return [entry, name](std::string& f) {
+            for (std::size_t i = 0; i < name.size(); ++i)
+                Put16(f, EntryAt(f, entry) + 2 * i, name[i]);
+            Put16(f, EntryAt(f, entry) + fmt::kOffEntryNameLength,
+                  static_cast<std::uint16_t>(2 * name.size() + 2));
+        };
+    };
+    auto nameLength = [](std::uint32_t entry, std::uint16_t length) {
+        return [entry, length](std::string& f) {
+            Put16(f, EntryAt(f, entry) + fmt::kOffEntryNameLength, length);
+        };
+    };
+    const char* duplicate = "expected a name unique in its storage, found it also at entry ";
+    ExpectRefused(
+        ValidFile({{u"a", 10}, {u"b", 20}, {u"c", 10}}),
+        {{"stream with a child",
+          [](std::string& f) { Put32(f, EntryAt(f, 1) + fmt::kOffEntryChild, 3); },
+          "directory entry 1 (stream \"a\"): child: expected none (4294967295), found 3"},
+         {"name length past 64 bytes", nameLength(1, 90),
+          "directory entry 1: name length: expected at most 64, found 90"},
+         {"name length short of the terminator", nameLength(0, 4),
+          "directory entry 0: name length: expected 22 for \"Root Entry\", found 4"},
+         {"name length past the terminator", nameLength(2, 6),
+          "directory entry 2: name length: expected 4 for \"b\", found 6"},
+         {"no terminator", rename(3, std::u16string(32, u'x')),
+          "directory entry 3: name length: expected at most 64, found 66"},
+         {"no terminator within the length",
+          [&](std::string& f) {
+              rename(3, std::u16string(32, u'x'))(f);
+              Put16(f, EntryAt(f, 3) + fmt::kOffEntryNameLength, 64);
+          },
+          "directory entry 3: name length: expected a terminator within 64 bytes, found none"},
+         {"same name, same bytes", rename(3, u"a"),
+          std::string("directory entry 3: name \"a\": ") + duplicate + "1"},
+         {"same name in other case, other bytes", rename(2, u"A"),
+          std::string("directory entry 2: name \"A\": ") + duplicate + "1"}});
+}
+
 TEST(HostileFile, QuirksOfRealFilesAreAccepted) {
     std::string file = ValidFile({{u"cvkData", 5000}, {u"small", 300}, {u"empty", 0}});
     // High half of a version 3 size, nonzero class id, state bits and times, odd colours,
-    // an empty stream starting at sector 0, a name length past 64 bytes.
+    // an empty stream starting at sector 0.
     for (std::uint32_t entry : {1u, 2u}) {
         std::size_t at = EntryAt(file, entry);
         Put32(file, at + fmt::kOffEntrySize + 4, 0xDEADBEEF);
@@ -303,9 +401,6 @@ TEST(HostileFile, QuirksOfRealFilesAreAccepted) {
         file[at + fmt::kOffEntryColour] = 7;
     }
     Put32(file, EntryAt(file, 3) + fmt::kOffEntryStart, 0);
-    fmt::Put16(
-        reinterpret_cast<std::uint8_t*>(file.data() + EntryAt(file, 2) + fmt::kOffEntryNameLength),
-        90);
     EXPECT_EQ(ReadStream(file, u"cvkData"), Pattern(5000, 5000));
     EXPECT_EQ(ReadStream(file, u"small"), Pattern(300, 300));
     EXPECT_EQ(ReadStream(file, u"empty"), "");
