@@ -7,6 +7,7 @@
 #include "engine/include/engine_status.h"
 #include "engine/output/batch_files.h"
 #include "engine/output/ini_writer.h"
+#include "engine/output/output_errors.h"
 #include "engine/output/report.h"
 #include "platform/com/errorinfo.h"
 #include "platform/text/codepage.h"
@@ -263,9 +264,12 @@ HRESULT Workspace::CheckOutputMask(LONG subsysMask) const {
 }
 
 HRESULT Workspace::CheckFloppyTarget(BSTR dir, BSTR baseFileName) const {
-    const UINT length = SysStringLen(baseFileName);
-    if (!FolderExists(dir) || length == 0 || length > 8)
-        return E_FAIL;
+    // The base name becomes part of a path and of the batch file's command lines: a name that
+    // climbs out of the folder or holds a blank would write elsewhere or break the command.
+    if (!FolderExists(dir))
+        return ReportMissingFolder(kWorkspaceErrorSource, Bstr(dir).view());
+    if (!IsDosBaseName(Bstr(baseFileName).view()))
+        return ReportBadBaseName(kWorkspaceErrorSource, Bstr(baseFileName).view());
     return S_OK;
 }
 
@@ -278,8 +282,9 @@ HRESULT Workspace::DumpIni(BSTR fileName, LONG subsysMask, LONG) {
         // a failure on the way leaves an earlier file exactly as it was.
         IniWriter ini;
         int status = 0;
-        if (!ini.Open(text::Utf16ToUtf8(Bstr(fileName).view()), status))
-            return E_FAIL;
+        const std::string path = text::Utf16ToUtf8(Bstr(fileName).view());
+        if (!ini.Open(path, status))
+            return ReportWriteFailure(kWorkspaceErrorSource, path);
         iniFile_ = Bstr::CopyOf(fileName);
         if (!ini.SetString("System", "INIVersion", "2.1", status))
             return E_FAIL;
@@ -297,7 +302,9 @@ HRESULT Workspace::DumpIni(BSTR fileName, LONG subsysMask, LONG) {
         const LONG withContent = SUBSYS_CMOS | SUBSYS_ENVCTL | SUBSYS_SMBIOS;
         if ((subsysMask & SUBSYS_FLEX) && !(subsysMask & withContent))
             return E_FAIL; // the modules have no INI content of their own
-        return ini.Save(std::string(), status) ? S_OK : E_FAIL;
+        if (!ini.Save(std::string(), status))
+            return ReportWriteFailure(kWorkspaceErrorSource, path);
+        return S_OK;
     });
 }
 
@@ -321,15 +328,25 @@ HRESULT Workspace::DumpBatchToFloppy(BSTR dir, BSTR baseFileName, BSTR biosName,
         options.langPackName = Bstr(langPackName).view();
         options.subsysMask = subsysMask;
         options.commandMask = commandMask;
-        return WriteBatchFile(text::Utf16ToUtf8(Bstr(dir).view()), options);
+        const std::string folder = text::Utf16ToUtf8(Bstr(dir).view());
+        const HRESULT hr = WriteBatchFile(folder, options);
+        if (FAILED(hr))
+            return ReportWriteFailure(kWorkspaceErrorSource,
+                                      text::Utf16ToUtf8(JoinPath(dir, kBatchFileName).view()));
+        return hr;
     });
 }
 
 HRESULT Workspace::ModifyAutoexecBatFile(BSTR dir) {
     if (!FolderExists(dir))
-        return E_FAIL;
-    return Boundary(kWorkspaceErrorSource,
-                    [&] { return AddBatchCallToAutoexec(text::Utf16ToUtf8(Bstr(dir).view())); });
+        return ReportMissingFolder(kWorkspaceErrorSource, Bstr(dir).view());
+    return Boundary(kWorkspaceErrorSource, [&] {
+        const HRESULT hr = AddBatchCallToAutoexec(text::Utf16ToUtf8(Bstr(dir).view()));
+        if (FAILED(hr))
+            return ReportWriteFailure(kWorkspaceErrorSource,
+                                      text::Utf16ToUtf8(JoinPath(dir, kAutoexecFileName).view()));
+        return hr;
+    });
 }
 
 HRESULT Workspace::get_LangPackName(BSTR* name) {

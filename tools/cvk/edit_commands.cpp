@@ -4,6 +4,7 @@
 #include "platform/com/bstr.h"
 #include "platform/com/errorinfo.h"
 #include "platform/com/runtime.h"
+#include "tools/cvk/batch_stage.h"
 #include "tools/cvk/cmos_edits.h"
 #include "tools/cvk/components.h"
 #include "tools/cvk/edit_list.h"
@@ -60,8 +61,15 @@ bool SplitAssignment(const std::string& text, std::string* name, std::string* va
     return true;
 }
 
-HRESULT BadAssignment(const std::string& text) {
-    return Refuse("\"" + text + "\" is not of the form NAME=VALUE", E_INVALIDARG);
+// A word that is not NAME=VALUE is a usage error, found before the workspace is opened.
+std::optional<int> CheckAssignments(const char* command,
+                                    const std::vector<std::string>& assignments) {
+    std::string name, value;
+    for (const std::string& text : assignments)
+        if (!SplitAssignment(text, &name, &value))
+            return ReportUsage(std::string(command) + ": \"" + text +
+                               "\" is not of the form NAME=VALUE");
+    return std::nullopt;
 }
 
 LONG OutputMask(IWorkspace* workspace, std::optional<LONG> given, LONG allowed, HRESULT* hr) {
@@ -137,13 +145,14 @@ HRESULT PrintSpace(IFlex* flex) {
 } // namespace
 
 int RunSet(const std::string& file, const std::vector<std::string>& assignments) {
+    if (auto bad = CheckAssignments("set", assignments))
+        return *bad;
     return EditWorkspace(file, [&](IWorkspace* workspace, std::string* what) {
         std::vector<CmosEdit> edits;
         for (const std::string& text : assignments) {
             CmosEdit edit;
             std::string name, choice;
-            if (!SplitAssignment(text, &name, &choice))
-                return BadAssignment(text);
+            SplitAssignment(text, &name, &choice);
             edit.setting = ParseSettingAddress(name);
             edit.choice = choice;
             edits.push_back(edit);
@@ -263,13 +272,14 @@ int RunSmbios(const std::string& file, const std::vector<std::string>& assignmen
 }
 
 int RunThermal(const std::string& file, const std::vector<std::string>& assignments) {
+    if (auto bad = CheckAssignments("thermal", assignments))
+        return *bad;
     return EditWorkspace(file, [&](IWorkspace* workspace, std::string* what) {
         std::vector<ThermalEdit> edits;
         for (const std::string& text : assignments) {
             ThermalEdit edit;
             std::string path;
-            if (!SplitAssignment(text, &path, &edit.value))
-                return BadAssignment(text);
+            SplitAssignment(text, &path, &edit.value);
             edit.path = SplitPath(path);
             edits.push_back(edit);
         }
@@ -362,18 +372,25 @@ int RunBatch(const std::string& file, const BatchOptions& options) {
             SUBSYS_CMOS | SUBSYS_SMBIOS | SUBSYS_ENVCTL | SUBSYS_SPLASH | SUBSYS_BOM, &hr);
         CVK_RETURN_IF_FAILED(hr);
         const LONG commands = (options.log ? 1 : 0) | (options.report ? 2 : 0);
-        const Bstr folder = Wide(AbsolutePath(options.folder)), base = Wide(options.baseName);
+        // The files are written aside and moved in together: a run that fails on the way (a
+        // refused base name, a full disk) leaves no batch file that names an older INI file.
+        BatchStage stage;
+        const std::string ini = options.baseName + ".ini";
+        *what = "cannot prepare \"" + options.folder + "\"";
+        CVK_RETURN_IF_FAILED(stage.Create(AbsolutePath(options.folder), {"autoexec.bat"}));
+        const Bstr folder = Wide(stage.folder()), base = Wide(options.baseName);
         // The batch file names the files as they will lie beside it on the media.
         const Bstr bios = Wide(std::filesystem::path(options.biosFile).filename().string());
         const Bstr lang = Wide(std::filesystem::path(options.langFile).filename().string());
-        *what = "cannot write the INI file \"" + options.baseName + ".ini\" in \"" +
-                options.folder + "\"";
+        *what = "cannot write the INI file \"" + ini + "\" in \"" + options.folder + "\"";
         CVK_RETURN_IF_FAILED(workspace->DumpIniToFloppy(folder.get(), base.get(), mask));
         *what = "cannot edit autoexec.bat in \"" + options.folder + "\"";
         CVK_RETURN_IF_FAILED(workspace->ModifyAutoexecBatFile(folder.get()));
         *what = "cannot write cvk.bat in \"" + options.folder + "\"";
         CVK_RETURN_IF_FAILED(workspace->DumpBatchToFloppy(folder.get(), base.get(), bios.get(),
                                                           lang.get(), mask, commands));
+        *what = "cannot write the batch files in \"" + options.folder + "\"";
+        CVK_RETURN_IF_FAILED(stage.Commit({ini, "autoexec.bat", "cvk.bat"}));
         std::printf("wrote %s.ini, autoexec.bat and cvk.bat in %s with %s\n",
                     options.baseName.c_str(), options.folder.c_str(), DescribeMask(mask).c_str());
         return S_OK;

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <limits>
+#include <set>
 
 namespace cvktool {
 namespace {
@@ -193,12 +194,33 @@ std::string DescribeCmosEdit(const CmosEdit& edit) {
 } // namespace
 
 bool ReadEditList(const std::string& file, EditList* edits, std::string* error) {
+    if (!IsRegularFile(file, error))
+        return false;
     std::ifstream in(file, std::ios::binary);
     if (!in) {
-        *error = "no such file";
+        *error = "cannot read \"" + file + "\"";
         return false;
     }
-    const Json document = Json::parse(in, nullptr, false);
+    // A key given twice would keep only its last value: the earlier edits would be dropped
+    // without a word.
+    std::vector<std::set<std::string>> keysOfOpenObjects;
+    std::string duplicate;
+    const Json::parser_callback_t noteKeys = [&](int, Json::parse_event_t event, Json& parsed) {
+        if (event == Json::parse_event_t::object_start)
+            keysOfOpenObjects.emplace_back();
+        else if (event == Json::parse_event_t::object_end && !keysOfOpenObjects.empty())
+            keysOfOpenObjects.pop_back();
+        else if (event == Json::parse_event_t::key && !keysOfOpenObjects.empty() &&
+                 !keysOfOpenObjects.back().insert(parsed.get<std::string>()).second &&
+                 duplicate.empty())
+            duplicate = parsed.get<std::string>();
+        return true;
+    };
+    const Json document = Json::parse(in, noteKeys, false);
+    if (!duplicate.empty()) {
+        *error = "the key \"" + duplicate + "\" is given more than once";
+        return false;
+    }
     if (document.is_discarded()) {
         *error = "not a JSON document";
         return false;

@@ -6,6 +6,7 @@
 
 #include <charconv>
 #include <cstdio>
+#include <exception>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -346,9 +347,7 @@ int Batch(const Args& args) {
     return RunBatch(parsed.words[0], options);
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
+int Dispatch(int argc, char** argv) {
     if (argc < 2)
         return ReportUsage("no command given");
     const std::string_view command = argv[1];
@@ -383,4 +382,19 @@ int main(int argc, char** argv) {
     if (command == "batch")
         return Batch(rest);
     return ReportUsage("unknown command \"" + std::string(command) + "\"");
+}
+
+} // namespace
+
+// No input may end the program other than with its exit statuses: an exception that escapes a
+// command is reported like an engine failure.
+int main(int argc, char** argv) {
+    try {
+        return Dispatch(argc, argv);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "cvk: internal error: %s\n", error.what());
+    } catch (...) {
+        std::fprintf(stderr, "cvk: internal error\n");
+    }
+    return kExitEngine;
 }

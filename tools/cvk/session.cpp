@@ -3,6 +3,10 @@
 
 #include "platform/com/errorinfo.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 
 namespace cvktool {
@@ -48,6 +52,18 @@ std::string AbsolutePath(const std::string& path) {
     std::error_code ec;
     const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
     return ec ? path : absolute.lexically_normal().string();
+}
+
+bool IsRegularFile(const std::string& path, std::string* why) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        *why = "\"" + path + "\": " + std::strerror(errno);
+        return false;
+    }
+    if (S_ISREG(info.st_mode))
+        return true;
+    *why = "\"" + path + "\" is " + (S_ISDIR(info.st_mode) ? "a folder" : "not a regular file");
+    return false;
 }
 
 HRESULT Refuse(const std::string& message, HRESULT hr) {

@@ -40,6 +40,11 @@ private:
 // would only hold in this folder.
 std::string AbsolutePath(const std::string& path);
 
+// Whether `path` names a regular file (following links). Input files are checked before they
+// are opened: a folder or a FIFO would make a read fail oddly or block for ever. Otherwise
+// `why` says what the path is instead.
+bool IsRegularFile(const std::string& path, std::string* why);
+
 // Sets the thread's error text to one of the program's own messages (a refusal by a rule the
 // GUI applies on the client side) and returns `hr`, so that ReportFailure prints it.
 HRESULT Refuse(const std::string& message, HRESULT hr = E_FAIL);

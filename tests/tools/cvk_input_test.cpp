@@ -1,0 +1,125 @@
+// cvk against bad input: files that are not files, duplicate keys, base names that are not DOS
+// names, and output failures that must say in words what is wrong and where.
+#include "tests/tools/cvk_run.h"
+
+#include <sys/stat.h>
+
+namespace {
+
+using namespace cvktest;
+namespace fs = std::filesystem;
+
+bool Has(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+class CvkInputTest : public CvkTest {
+protected:
+    std::string NewWorkspace(const std::string& map = CORVANE_DEMO_PLAIN_MAP) {
+        const std::string ws = PathOf("demo.cvw");
+        Result made = Cvk({"new", map, "--out", ws});
+        EXPECT_EQ(made.exitCode, 0) << made.err;
+        return ws;
+    }
+};
+
+TEST_F(CvkInputTest, InputsThatAreNotRegularFilesOrHoldAKeyTwiceAreRefused) {
+    const std::string ws = NewWorkspace(CORVANE_DEMO_MAP);
+    const std::string before = ReadFile(ws);
+    fs::create_directories(folder_ / "folder.json");
+    ASSERT_EQ(::mkfifo(PathOf("fifo.json").c_str(), 0600), 0);
+    ASSERT_EQ(::mkfifo(PathOf("fifo.bmp").c_str(), 0600), 0);
+    WriteFile(folder_ / "twice.json", R"json({
+        "cmos": [{"setting": "CMOS_XD_BIT", "hidden": true}],
+        "cmos": [{"setting": "CMOS_C1E", "hidden": true}]})json");
+    WriteFile(folder_ / "inner.json",
+              R"json({"cmos": [{"setting": "CMOS_XD_BIT", "setting": "CMOS_C1E"}]})json");
+    const struct {
+        std::vector<std::string> args;
+        const char* says;
+    } cases[] = {
+        {{"apply", ws, PathOf("folder.json")}, "is a folder"},
+        {{"apply", ws, PathOf("fifo.json")}, "is not a regular file"},
+        {{"apply", ws, PathOf("twice.json")}, "the key \"cmos\" is given more than once"},
+        {{"apply", ws, PathOf("inner.json")}, "the key \"setting\" is given more than once"},
+        {{"logo", ws, PathOf("fifo.bmp")}, "is not a regular file"},
+    };
+    for (const auto& c : cases) {
+        Result result = Cvk(c.args);
+        EXPECT_EQ(result.exitCode, 1) << c.args[2] << result.err;
+        EXPECT_TRUE(Has(result.err, c.says)) << result.err;
+    }
+    EXPECT_EQ(ReadFile(ws), before);
+}
+
+TEST_F(CvkInputTest, BatchRefusesBaseNamesThatAreNotDosNamesAndWritesNothing) {
+    const std::string ws = NewWorkspace();
+    const fs::path media = folder_ / "media";
+    fs::create_directories(media);
+    for (const char* base : {"../x", "a b", "NINECHARS", "a/b", "x.y", ""}) {
+        Result result = Cvk({"batch", ws, media.string(), std::string("--base=") + base});
+        EXPECT_EQ(result.exitCode, 1) << base;
+        EXPECT_TRUE(Has(result.err, "is not a DOS file name")) << result.err;
+        EXPECT_TRUE(fs::is_empty(media)) << base;
+    }
+    EXPECT_FALSE(fs::exists(folder_ / "x.ini"));
+}
+
+TEST_F(CvkInputTest, BatchWritesAllItsFilesOrNone) {
+    const std::string ws = NewWorkspace();
+    const fs::path media = folder_ / "media";
+    fs::create_directories(media / "cvk.bat"); // cvk.bat cannot be replaced
+    WriteFile(media / "BOARD.ini", "old");
+    Result failed = Cvk({"batch", ws, media.string(), "--base", "BOARD"});
+    EXPECT_EQ(failed.exitCode, 1);
+    EXPECT_TRUE(Has(failed.err, "cvk.bat")) << failed.err;
+    EXPECT_EQ(ReadFile(media / "BOARD.ini"), "old");
+    EXPECT_FALSE(fs::exists(media / "autoexec.bat"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(media), fs::directory_iterator()), 2)
+        << "no stage left behind";
+
+    fs::remove(media / "cvk.bat");
+    WriteFile(media / "autoexec.bat", "PATH C:\\DOS\r\n");
+    Result done = Cvk({"batch", ws, media.string(), "--base", "BOARD"});
+    ASSERT_EQ(done.exitCode, 0) << done.err;
+    EXPECT_NE(ReadFile(media / "BOARD.ini"), "old");
+    EXPECT_EQ(ReadFile(media / "autoexec.bat").rfind("PATH C:\\DOS\r\n", 0), 0u);
+    EXPECT_TRUE(Has(ReadFile(media / "autoexec.bat"), "Call cvk.bat"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(media), fs::directory_iterator()), 3);
+}
+
+TEST_F(CvkInputTest, OutputFailuresSayWhatIsWrongAndWhere) {
+    const std::string ws = NewWorkspace();
+    fs::create_directories(folder_ / "target.ini");
+    fs::create_directories(folder_ / "locked");
+    fs::permissions(folder_ / "locked", fs::perms::owner_write, fs::perm_options::remove);
+    const std::string missing = PathOf("gone/x.ini"), folder = PathOf("target.ini");
+    const std::string locked = PathOf("locked/x.txt");
+    const struct {
+        std::vector<std::string> args;
+        std::string says;
+    } cases[] = {
+        {{"ini", ws, missing}, "\"" + missing + "\": its folder does not exist"},
+        {{"ini", ws, folder}, "\"" + folder + "\": it is a folder"},
+        {{"report", ws, locked}, "\"" + locked + "\": the file or its folder is read-only"},
+        {{"report", ws, folder}, "\"" + folder + "\": it is a folder"},
+        {{"batch", ws, PathOf("gone")}, "The folder \"" + PathOf("gone") + "\" does not exist"},
+    };
+    for (const auto& c : cases) {
+        Result result = Cvk(c.args);
+        EXPECT_EQ(result.exitCode, 1) << c.args[0];
+        EXPECT_TRUE(Has(result.err, c.says)) << result.err;
+        EXPECT_FALSE(Has(result.err, "the engine refused the request")) << result.err;
+    }
+}
+
+TEST_F(CvkInputTest, AssignmentsWithoutAValueAreUsageErrors) {
+    const std::string ws = NewWorkspace();
+    for (const char* command : {"set", "thermal"}) {
+        Result result = Cvk({command, ws, "CMOS_C1E"});
+        EXPECT_EQ(result.exitCode, 2) << command << result.err;
+        EXPECT_TRUE(Has(result.err, "is not of the form NAME=VALUE")) << result.err;
+    }
+}
+
+} // namespace
