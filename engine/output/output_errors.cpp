@@ -76,8 +76,7 @@ HRESULT ReportMissingFolder(std::u16string_view source, std::u16string_view fold
 
 HRESULT ReportWriteFailure(std::u16string_view source, const std::string& utf8Path,
                            HRESULT storageStatus) {
-    const bool named = storageStatus == STG_E_PATHNOTFOUND ||
-                       storageStatus == STG_E_FILENOTFOUND ||
+    const bool named = storageStatus == STG_E_PATHNOTFOUND || storageStatus == STG_E_FILENOTFOUND ||
                        storageStatus == STG_E_ACCESSDENIED || storageStatus == STG_E_MEDIUMFULL;
     const HRESULT cause = named ? storageStatus : DiagnoseTarget(utf8Path);
     return ReportError(source, WriteFailureText(utf8Path, cause), E_FAIL);

@@ -3,7 +3,9 @@
 
 #include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -112,6 +114,7 @@ HRESULT AtomicFileWriter::Open(const std::string& utf8Path) {
     HRESULT hr = CheckReplaceable(utf8Path);
     if (FAILED(hr))
         return hr;
+    RemoveStaleTemporaries(utf8Path);
     for (unsigned attempt = 0; attempt < 16; ++attempt) {
         std::string temp = TempNameFor(utf8Path, attempt);
         int fd = open(temp.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
@@ -201,6 +204,50 @@ HRESULT WriteFileAtomically(const std::string& utf8Path, std::string_view bytes)
     if (SUCCEEDED(hr))
         hr = writer.Commit();
     return hr;
+}
+
+namespace {
+
+// The process id in a temporary name of the target's: ".<name>.<pid>.<n>.<attempt>.tmp"; 0 when
+// `entry` is not one.
+pid_t WriterOfTemporary(const std::string& entry, const std::string& prefix) {
+    const std::string suffix = ".tmp";
+    if (entry.size() <= prefix.size() + suffix.size() || entry.compare(0, prefix.size(), prefix) ||
+        entry.compare(entry.size() - suffix.size(), suffix.size(), suffix))
+        return 0;
+    const std::string numbers =
+        entry.substr(prefix.size(), entry.size() - prefix.size() - suffix.size());
+    int dots = 0;
+    for (char c : numbers) {
+        if (c == '.')
+            ++dots;
+        else if (c < '0' || c > '9')
+            return 0;
+    }
+    const std::size_t end = numbers.find('.');
+    if (dots != 2 || end == 0 || end > 9)
+        return 0;
+    return static_cast<pid_t>(std::stol(numbers.substr(0, end)));
+}
+
+bool ProcessRuns(pid_t pid) {
+    return ::kill(pid, 0) == 0 || errno == EPERM;
+}
+
+} // namespace
+
+void RemoveStaleTemporaries(const std::string& utf8Path) {
+    const std::string folder = FolderOf(utf8Path);
+    const std::string prefix = "." + BaseNameOf(utf8Path) + ".";
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir)
+        return;
+    while (const dirent* entry = ::readdir(dir)) {
+        const pid_t writer = WriterOfTemporary(entry->d_name, prefix);
+        if (writer > 0 && writer != ::getpid() && !ProcessRuns(writer))
+            ::unlink((folder + "/" + entry->d_name).c_str());
+    }
+    ::closedir(dir);
 }
 
 } // namespace cvk::storage

@@ -122,4 +122,21 @@ TEST_F(CvkInputTest, AssignmentsWithoutAValueAreUsageErrors) {
     }
 }
 
+TEST_F(CvkInputTest, OpenAndSaveRemoveTheTemporariesOfKilledSaves) {
+    const std::string ws = NewWorkspace();
+    // Pids above the kernel's limit never run; this test's own process does.
+    const fs::path stale = folder_ / ".demo.cvw.999999999.0.0.tmp";
+    const fs::path live = folder_ / (".demo.cvw." + std::to_string(::getpid()) + ".0.0.tmp");
+    const fs::path other = folder_ / ".other.cvw.999999999.0.0.tmp";
+    for (const fs::path& path : {stale, live, other})
+        WriteFile(path, "partial");
+    ASSERT_EQ(Cvk({"info", ws}).exitCode, 0);
+    EXPECT_FALSE(fs::exists(stale));
+    EXPECT_TRUE(fs::exists(live)) << "a save in progress";
+    EXPECT_TRUE(fs::exists(other)) << "another file's";
+    WriteFile(stale, "partial");
+    ASSERT_EQ(Cvk({"reviewed", ws}).exitCode, 0);
+    EXPECT_FALSE(fs::exists(stale));
+}
+
 } // namespace
