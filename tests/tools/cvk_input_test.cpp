@@ -15,6 +15,15 @@ bool Has(const std::string& text, const std::string& part) {
 
 class CvkInputTest : public CvkTest {
 protected:
+    // A map file made by cvkgen from a board description.
+    std::string Board(const std::string& name, const std::string& description) {
+        WriteFile(folder_ / (name + ".json"), description);
+        Result made = RunProgram({CVKGEN_PROGRAM, PathOf(name + ".json"), PathOf(name + ".cvk")},
+                                 folder_, registry_);
+        EXPECT_EQ(made.exitCode, 0) << made.err;
+        return PathOf(name + ".cvk");
+    }
+
     std::string NewWorkspace(const std::string& map = CORVANE_DEMO_PLAIN_MAP) {
         const std::string ws = PathOf("demo.cvw");
         Result made = Cvk({"new", map, "--out", ws});
@@ -137,6 +146,48 @@ TEST_F(CvkInputTest, OpenAndSaveRemoveTheTemporariesOfKilledSaves) {
     WriteFile(stale, "partial");
     ASSERT_EQ(Cvk({"reviewed", ws}).exitCode, 0);
     EXPECT_FALSE(fs::exists(stale));
+}
+
+TEST_F(CvkInputTest, IniWarnsOfSettingsTheWalkLeavesOut) {
+    // "Odd" has a default that is none of its answers: the INI writer's walk of its menu ends
+    // there, and the locked setting after it is not in the lock table.
+    const std::string map = Board("odd", R"({"build": {"maxLocked": 16, "maxHidden": 16},
+        "setup": [{"menu": "Main", "items": [
+            {"setting": "First", "keyword": "CMOS_FIRST", "choices": ["a", "b"]},
+            {"setting": "Odd", "keyword": "CMOS_ODD", "choices": ["a", "b"], "default": 3,
+             "cmos": {"byte": "0x50", "bit": 0, "bits": 2}},
+            {"setting": "After", "keyword": "CMOS_AFTER", "choices": ["a", "b"]}]}]})");
+    const std::string ws = NewWorkspace(map);
+    ASSERT_EQ(Cvk({"lock", ws, "CMOS_AFTER"}).exitCode, 0);
+    Result ini = Cvk({"ini", ws, PathOf("out.ini")});
+    EXPECT_EQ(ini.exitCode, 0) << ini.err;
+    EXPECT_TRUE(Has(ini.err, "warning: the CMOS setting \"Main/Odd\" (CMOS_ODD) has no current "
+                             "choice"))
+        << ini.err;
+    EXPECT_TRUE(Has(ini.err, "\"Main/After\" (CMOS_AFTER), locked")) << ini.err;
+    EXPECT_FALSE(Has(ini.err, "CMOS_FIRST")) << ini.err;
+
+    ASSERT_EQ(Cvk({"set", ws, "CMOS_ODD=a"}).exitCode, 0);
+    Result mended = Cvk({"ini", ws, PathOf("out.ini")});
+    EXPECT_EQ(mended.exitCode, 0);
+    EXPECT_FALSE(Has(mended.err, "warning")) << mended.err;
+}
+
+TEST_F(CvkInputTest, ALockHideTableBeyondTheIniIsWarnedAndExplained) {
+    const std::string map = Board("big", R"({"build": {"maxLocked": 64, "maxHidden": 65},
+        "setup": [{"setting": "Root", "choices": ["x", "y"]}]})");
+    const std::string ws = PathOf("big.cvw");
+    const std::string says = "the BIOS asks for 64 lock and 65 hide entries";
+    Result made = Cvk({"new", map, "--out", ws});
+    EXPECT_EQ(made.exitCode, 0) << made.err;
+    EXPECT_TRUE(Has(made.err, "warning: " + says)) << made.err;
+    Result info = Cvk({"info", ws});
+    EXPECT_EQ(info.exitCode, 0);
+    EXPECT_TRUE(Has(info.err, "warning: " + says)) << info.err;
+    Result ini = Cvk({"ini", ws, PathOf("out.ini")});
+    EXPECT_EQ(ini.exitCode, 1);
+    EXPECT_TRUE(Has(ini.err, "The BIOS asks for 64 lock and 65 hide entries; the table holds 128"))
+        << ini.err;
 }
 
 } // namespace

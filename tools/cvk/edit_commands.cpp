@@ -9,6 +9,7 @@
 #include "tools/cvk/components.h"
 #include "tools/cvk/edit_list.h"
 #include "tools/cvk/engine_client.h"
+#include "tools/cvk/ini_warnings.h"
 #include "tools/cvk/session.h"
 #include "tools/cvk/thermal_smbios_edits.h"
 
@@ -345,6 +346,7 @@ int RunIni(const std::string& file, const std::string& outFile, std::optional<LO
         CVK_RETURN_IF_FAILED(hr);
         CVK_RETURN_IF_FAILED(workspace->DumpIni(Wide(AbsolutePath(outFile)).get(), mask, 0));
         std::printf("wrote %s with %s\n", outFile.c_str(), DescribeMask(mask).c_str());
+        WarnSettingsLeftOutOfIni(workspace, mask);
         return S_OK;
     });
 }
@@ -393,6 +395,7 @@ int RunBatch(const std::string& file, const BatchOptions& options) {
         CVK_RETURN_IF_FAILED(stage.Commit({ini, "autoexec.bat", "cvk.bat"}));
         std::printf("wrote %s.ini, autoexec.bat and cvk.bat in %s with %s\n",
                     options.baseName.c_str(), options.folder.c_str(), DescribeMask(mask).c_str());
+        WarnSettingsLeftOutOfIni(workspace, mask);
         return S_OK;
     });
 }
