@@ -43,10 +43,11 @@ HRESULT CopyOut(const Bstr& text, BSTR* out) {
 }
 
 // One line of INI text: a line break inside a value would start a line of its own that the DOS
-// tool would read as a key or section.
+// tool would read as a key or section, and another control character (a NUL) would reach it as
+// a raw byte. Each becomes a blank.
 std::string IniTextOf(std::u16string text) {
     for (char16_t& c : text)
-        if (c == u'\r' || c == u'\n')
+        if (c < 0x20 || c == 0x7F)
             c = u' ';
     return text::EncodeWindows1252(text);
 }

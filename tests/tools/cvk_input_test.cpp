@@ -190,4 +190,28 @@ TEST_F(CvkInputTest, ALockHideTableBeyondTheIniIsWarnedAndExplained) {
         << ini.err;
 }
 
+TEST_F(CvkInputTest, SmbiosValuesRefuseControlsAndWarnOfCharactersTheCodePageLacks) {
+    const std::string ws = NewWorkspace();
+    const std::string before = ReadFile(ws);
+    WriteFile(folder_ / "nul.json",
+              R"json({"smbios": [{"key": "SystemVersion", "value": "a\u0000b"}]})json");
+    Result nul = Cvk({"apply", ws, PathOf("nul.json")});
+    EXPECT_EQ(nul.exitCode, 1);
+    EXPECT_TRUE(Has(nul.err, "holds the control character U+0000")) << nul.err;
+    Result bell = Cvk({"smbios", ws, "SystemVersion=a\ab"});
+    EXPECT_EQ(bell.exitCode, 1);
+    EXPECT_TRUE(Has(bell.err, "holds the control character U+0007")) << bell.err;
+    EXPECT_EQ(ReadFile(ws), before);
+
+    // "\u20ac" is in the code page; the Greek letter and the emoji are not.
+    Result foreign = Cvk({"smbios", ws, "SystemVersion=\u20ac \u03a9 \U0001F600 \u03a9?"});
+    EXPECT_EQ(foreign.exitCode, 0) << foreign.err;
+    EXPECT_TRUE(Has(foreign.err, "warning: the value for \"System Version\"")) << foreign.err;
+    EXPECT_TRUE(Has(foreign.err, ": \"\u03a9\" (U+03A9), \"\U0001F600\" (U+1F600)\n"))
+        << foreign.err;
+    Result plain = Cvk({"smbios", ws, "SystemVersion=Caf\u00e9 \u20ac?"});
+    EXPECT_EQ(plain.exitCode, 0);
+    EXPECT_FALSE(Has(plain.err, "warning")) << plain.err;
+}
+
 } // namespace
