@@ -246,6 +246,10 @@ HRESULT Flex::get_ModweaveVersionStr(BSTR* version) {
 HRESULT Flex::get_OptionalModuleList(IFlexModuleList** list) {
     if (!list)
         return E_POINTER;
+    *list = nullptr;
+    // The badge that goes with the logo is chosen before anyone reads the selection, so that a
+    // listing shows what the space figures and the update file hold.
+    CVK_RETURN_IF_FAILED(SelectBadge());
     *list = modules_.get();
     if (*list)
         (*list)->AddRef();

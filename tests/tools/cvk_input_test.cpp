@@ -4,6 +4,8 @@
 
 #include <sys/stat.h>
 
+#include <cstring>
+
 namespace {
 
 using namespace cvktest;
@@ -212,6 +214,46 @@ TEST_F(CvkInputTest, SmbiosValuesRefuseControlsAndWarnOfCharactersTheCodePageLac
     Result plain = Cvk({"smbios", ws, "SystemVersion=Caf\u00e9 \u20ac?"});
     EXPECT_EQ(plain.exitCode, 0);
     EXPECT_FALSE(Has(plain.err, "warning")) << plain.err;
+}
+
+TEST_F(CvkInputTest, UpdateSaysTheModulesAndLogoWereReset) {
+    const std::string flex = NewWorkspace(CORVANE_DEMO_MAP);
+    Result update = Cvk({"update", flex, CORVANE_DEMO_MAP});
+    EXPECT_EQ(update.exitCode, 0) << update.err;
+    EXPECT_TRUE(Has(update.err, "warning: the module selection and the logo were reset"))
+        << update.err;
+    fs::remove(flex);
+    const std::string plain = NewWorkspace(CORVANE_DEMO_PLAIN_MAP);
+    Result quiet = Cvk({"update", plain, CORVANE_DEMO_PLAIN_MAP});
+    EXPECT_EQ(quiet.exitCode, 0);
+    EXPECT_FALSE(Has(quiet.err, "warning")) << quiet.err;
+}
+
+TEST_F(CvkInputTest, ModulesListsTheBadgeThatShowAndTheBiosFileHold) {
+    const std::string ws = NewWorkspace(CORVANE_DEMO_MAP);
+    // An 800 x 600 picture: the logo takes the 800 x 600 badge (handle 11) instead of the
+    // default 640 x 480 one (handle 10).
+    const int width = 800, height = 600, row = (width * 3 + 3) & ~3;
+    std::string bmp(54 + std::size_t(row) * height, '\x40');
+    const std::uint32_t header[] = {std::uint32_t(bmp.size()), 0, 54, 40, width, height};
+    bmp[0] = 'B', bmp[1] = 'M';
+    std::memcpy(&bmp[2], header, sizeof header);
+    const std::uint16_t planesAndBits[] = {1, 24};
+    std::memcpy(&bmp[26], planesAndBits, sizeof planesAndBits);
+    std::memset(&bmp[30], 0, 24);
+    WriteFile(folder_ / "logo.bmp", bmp);
+    ASSERT_EQ(Cvk({"logo", ws, PathOf("logo.bmp"), "--badge", "upper-left"}).exitCode, 0);
+    Result modules = Cvk({"modules", ws});
+    ASSERT_EQ(modules.exitCode, 0) << modules.err;
+    const nlohmann::json shown = nlohmann::json::parse(Cvk({"show", ws, "--json"}).out);
+    for (const auto& module : shown.at("flex").at("modules")) {
+        if (module.at("type") != "badge")
+            continue;
+        const std::string line = std::to_string(module.at("handle").get<int>()) + "  " +
+                                 (module.at("in").get<bool>() ? "yes" : "no ");
+        EXPECT_TRUE(Has(modules.out, line)) << line << "\n" << modules.out;
+    }
+    EXPECT_TRUE(Has(modules.out, "11  yes")) << modules.out;
 }
 
 } // namespace

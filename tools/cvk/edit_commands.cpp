@@ -227,6 +227,10 @@ int RunUpdate(const std::string& file, const std::string& mapFile) {
         return *failed;
     LONG mask = 0;
     hr = session.workspace()->get_SubsystemMask(&mask);
+    // The update makes a new module object from the new flash image, by design.
+    if (SUCCEEDED(hr) && (mask & SUBSYS_FLEX))
+        std::fprintf(stderr, "cvk: warning: the module selection and the logo were reset to the "
+                             "new BIOS image's defaults\n");
     if (FAILED(hr) || !(mask & SUBSYS_CMOS))
         return kExitOk;
     ComPtr<ICmos> cmos;
