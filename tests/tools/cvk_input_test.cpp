@@ -256,4 +256,25 @@ TEST_F(CvkInputTest, ModulesListsTheBadgeThatShowAndTheBiosFileHold) {
     EXPECT_TRUE(Has(modules.out, "11  yes")) << modules.out;
 }
 
+TEST_F(CvkInputTest, ModuleHandlesAreUnsigned) {
+    // The demo image with its last module (25, needed by none) at a handle above 2^31.
+    modweave::Image image;
+    ASSERT_TRUE(modweave::ReadImageFile(
+                    (fs::path(CORVANE_DEMO_MAP).parent_path() / "demo.bio").string(), &image)
+                    .ok());
+    ASSERT_EQ(image.modules.back().handle, 25u);
+    image.modules.back().handle = 0x80000019u;
+    std::string why;
+    ASSERT_EQ(modweave::WriteImageFiles(image, folder_.string(), {"big.bio"}, &why), S_OK) << why;
+    const std::string ws = NewWorkspace(CopyDemoMap("big.cvk"));
+
+    Result on = Cvk({"module", ws, "2147483673", "on"});
+    EXPECT_EQ(on.exitCode, 0) << on.err;
+    Result modules = Cvk({"modules", ws});
+    EXPECT_TRUE(Has(modules.out, "2147483673  yes")) << modules.out;
+    EXPECT_FALSE(Has(modules.out, "-2147483623")) << modules.out;
+    const nlohmann::json shown = nlohmann::json::parse(Cvk({"show", ws, "--json"}).out);
+    EXPECT_EQ(shown.at("flex").at("modules").back().at("handle"), 2147483673u);
+}
+
 } // namespace

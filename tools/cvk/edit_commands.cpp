@@ -114,8 +114,8 @@ HRESULT PrintModule(IFlexModule* module) {
     CVK_RETURN_IF_FAILED(GetDependencies(module, &dependencies));
     std::string depends;
     for (LONG dependency : dependencies)
-        depends += (depends.empty() ? " (needs " : ", ") + std::to_string(dependency);
-    std::printf("%6d  %-3s %-8s %-8s %-8s %10d  %s%s\n", static_cast<int>(handle),
+        depends += (depends.empty() ? " (needs " : ", ") + HandleText(dependency);
+    std::printf("%6s  %-3s %-8s %-8s %-8s %10d  %s%s\n", HandleText(handle).c_str(),
                 YesNo(in).c_str(), required ? "required" : "", isDefault ? "default" : "",
                 TypeName(type), static_cast<int>(size), name.utf8().c_str(),
                 depends.empty() ? "" : (depends + ")").c_str());

@@ -136,7 +136,11 @@ ModuleEdit ReadModuleEdit(const Json& object, const std::string& where) {
     CheckKeys(object, where, {"handle", "in"});
     Expect(object.contains("handle") && object.contains("in"), where, "a \"handle\" and \"in\"");
     ModuleEdit edit;
-    edit.handle = Long(object["handle"], where + ".handle");
+    const Json& handle = object["handle"];
+    Expect(handle.is_number_integer() && handle.get<long long>() >= 0 &&
+               handle.get<long long>() <= UINT32_MAX,
+           where + ".handle", "a module handle (0 to 4294967295)");
+    edit.handle = static_cast<LONG>(static_cast<std::uint32_t>(handle.get<long long>()));
     edit.in = *OptionalBool(object, "in", where);
     return edit;
 }
@@ -308,12 +312,12 @@ HRESULT ApplyModuleEdits(IWorkspace* workspace, const std::vector<ModuleEdit>& e
     ComPtr<IFlex> flex;
     CVK_RETURN_IF_FAILED(GetFlex(workspace, &flex));
     for (const ModuleEdit& edit : edits) {
-        *what = "module " + std::to_string(edit.handle);
+        *what = "module " + HandleText(edit.handle);
         std::vector<LONG> added;
         CVK_RETURN_IF_FAILED(SetModuleInUpdate(flex.get(), edit.handle, edit.in, &added));
         for (LONG handle : added)
-            std::printf("module %d put in as a dependency of module %d\n", static_cast<int>(handle),
-                        static_cast<int>(edit.handle));
+            std::printf("module %s put in as a dependency of module %s\n",
+                        HandleText(handle).c_str(), HandleText(edit.handle).c_str());
     }
     return S_OK;
 }

@@ -3,6 +3,7 @@
 #include "tools/cvk/components.h"
 #include "tools/cvk/edit_commands.h"
 #include "tools/cvk/engine_client.h"
+#include "tools/cvk/session.h"
 
 #include <charconv>
 #include <cstdio>
@@ -295,7 +296,7 @@ int Module(const Args& args) {
     if (auto bad = CountWords("module", parsed, 3, 3, "a workspace file, a handle and on or off"))
         return *bad;
     LONG handle = 0;
-    if (!ParseNumber(parsed.words[1], &handle))
+    if (!ParseHandle(parsed.words[1], &handle))
         return ReportUsage("module: \"" + parsed.words[1] + "\" is not a module handle");
     const std::string& state = parsed.words[2];
     if (state != "on" && state != "off")

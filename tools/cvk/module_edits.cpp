@@ -28,7 +28,7 @@ HRESULT FindModule(IFlex* flex, LONG handle, ComPtr<IFlexModule>* module) {
             return S_OK;
         }
     }
-    return Refuse("no module with handle " + std::to_string(handle), E_INVALIDARG);
+    return Refuse("no module with handle " + HandleText(handle), E_INVALIDARG);
 }
 
 HRESULT FindLogo(IFlex* flex, ComPtr<IFlexLogoModule>* logo) {
@@ -124,7 +124,7 @@ HRESULT SetModuleInUpdate(IFlex* flex, LONG handle, bool in, std::vector<LONG>* 
         VARIANT_BOOL required = VARIANT_FALSE;
         CVK_RETURN_IF_FAILED(module->get_Required(&required));
         if (required)
-            return Refuse("module " + std::to_string(handle) +
+            return Refuse("module " + HandleText(handle) +
                               " is required and stays in the BIOS file",
                           E_ACCESSDENIED);
         return module->put_InUpdate(VARIANT_FALSE);

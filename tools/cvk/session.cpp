@@ -6,6 +6,8 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <charconv>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 
@@ -64,6 +66,20 @@ bool IsRegularFile(const std::string& path, std::string* why) {
         return true;
     *why = "\"" + path + "\" is " + (S_ISDIR(info.st_mode) ? "a folder" : "not a regular file");
     return false;
+}
+
+std::string HandleText(LONG handle) {
+    return std::to_string(static_cast<std::uint32_t>(handle));
+}
+
+bool ParseHandle(const std::string& text, LONG* handle) {
+    std::uint32_t value = 0;
+    const char* end = text.data() + text.size();
+    const auto [at, ec] = std::from_chars(text.data(), end, value);
+    if (text.empty() || ec != std::errc() || at != end)
+        return false;
+    *handle = static_cast<LONG>(value);
+    return true;
 }
 
 HRESULT Refuse(const std::string& message, HRESULT hr) {
