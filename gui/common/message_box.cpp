@@ -95,11 +95,27 @@ std::optional<QMessageBox::StandardButton> ScriptedButton(QMessageBox::StandardB
     return std::nullopt;
 }
 
-// Root can write any file, so a file counts as read-only by its permission bits alone.
+// Root can write any file, so a file counts as read-only by its permission bits alone. The
+// toolkit's "user" bit says whether the running user may write, which for root is always so.
 bool HasNoWriteBit(const QFileInfo& info) {
-    const auto writeBits = QFileDevice::WriteOwner | QFileDevice::WriteUser |
-                           QFileDevice::WriteGroup | QFileDevice::WriteOther;
+    const auto writeBits =
+        QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
     return (info.permissions() & writeBits) == 0;
+}
+
+// The window a box is shown over. Never a window that destroys itself on a timer, such as the
+// start-up splash: it would take the box down with it while the box is still up.
+QWidget* BoxParent() {
+    QWidget* active = QApplication::activeWindow();
+    if (active && active->windowType() == Qt::SplashScreen)
+        return nullptr;
+    return active;
+}
+
+void RefuseReadOnly(const QString& path) {
+    CMessageBox::Exclamation(
+        QStringLiteral("%1\nThis file is set to read-only.\nTry again with a different file name.")
+            .arg(path));
 }
 
 } // namespace
@@ -115,7 +131,7 @@ QMessageBox::StandardButton CMessageBox::Show(QMessageBox::Icon icon, const QStr
         return responder(Request{icon, text, buttons});
     auto answer = ScriptedButton(buttons);
     if (!answer) {
-        QMessageBox box(icon, cvkgui::text::kAppTitle, text, buttons, QApplication::activeWindow());
+        QMessageBox box(icon, cvkgui::text::kAppTitle, text, buttons, BoxParent());
         answer = static_cast<QMessageBox::StandardButton>(box.exec());
     }
     ScriptedAnswers::Instance().Log(QStringLiteral("message"), text, ButtonName(*answer));
@@ -135,12 +151,29 @@ QString CFileChooser::Choose(QWidget* parent, const Request& request) {
     return path;
 }
 
+QString CFileChooser::ChooseWritable(QWidget* parent, const Request& request) {
+    for (;;) {
+        const QString path = Choose(parent, request);
+        if (path.isEmpty() || !IsReadOnlyFile(path))
+            return path;
+        RefuseReadOnly(path);
+    }
+}
+
 void CFileChooser::SetResponder(Responder responder) {
     ChooserResponder() = std::move(responder);
 }
 
 QString CFileChooser::RunDialog(QWidget* parent, const Request& request) {
     QFileDialog dialog(parent);
+    if (!request.title.isEmpty())
+        dialog.setWindowTitle(request.title);
+    if (request.mode == Mode::Folder) {
+        dialog.setFileMode(QFileDialog::Directory);
+        dialog.setOption(QFileDialog::ShowDirsOnly);
+        dialog.setDirectory(request.start);
+        return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+    }
     dialog.setNameFilter(request.filter);
     dialog.setDefaultSuffix(request.defaultSuffix);
     const QFileInfo start(request.start);
@@ -163,10 +196,7 @@ QString CFileChooser::RunDialog(QWidget* parent, const Request& request) {
         const QFileInfo chosen(path);
         if (!chosen.exists() || !HasNoWriteBit(chosen))
             return path;
-        CMessageBox::Exclamation(
-            QStringLiteral("%1\nThis file is set to read-only.\nTry again with a different file "
-                           "name.")
-                .arg(path));
+        RefuseReadOnly(path);
     }
     return {};
 }

@@ -36,20 +36,23 @@ public:
     static void SetResponder(Responder responder);
 };
 
-// File choosers: opening an existing file or naming a file to save. A responder, when set,
-// answers instead of the dialog (an empty path is a cancel).
+// File choosers: opening an existing file, naming a file to save or picking a folder. A
+// responder, when set, answers instead of the dialog (an empty path is a cancel).
 class CFileChooser {
 public:
-    enum class Mode { Open, Save };
+    enum class Mode { Open, Save, Folder };
     struct Request {
         Mode mode = Mode::Open;
         QString start;         // folder or proposed path
         QString filter;        // "Name (*.ext);;All Files (*)"
         QString defaultSuffix; // without the dot
+        QString title;         // empty: the toolkit's own
     };
     using Responder = std::function<QString(const Request&)>;
 
     static QString Choose(QWidget* parent, const Request& request);
+    // A save chooser that refuses read-only files, whoever answers it, and asks again.
+    static QString ChooseWritable(QWidget* parent, const Request& request);
     static void SetResponder(Responder responder);
 
 private:

@@ -10,6 +10,7 @@
 #include "gui/shell/about_dlg.h"
 #include "gui/shell/child_frame.h"
 #include "gui/shell/cvk_app.h"
+#include "gui/shell/output_commands.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -316,11 +317,13 @@ void CMainFrame::OnCommand(Cmd id) {
         break;
     case Cmd::GenerateIni:
     case Cmd::GenerateReport:
-    case Cmd::GenerateMedia:
     case Cmd::GenerateBiosFile:
     case Cmd::Options:
+        RunOutputCommand(app_, id);
+        break;
+    case Cmd::GenerateMedia:
     case Cmd::kCount:
-        // The output dialogs, the media wizard and the options come with their own commands.
+        // The media wizard comes with its own command.
         break;
     }
     UpdateCommandUI();

@@ -1,5 +1,6 @@
 // gui_screenshots: opens the demo board in the program and writes PNG pictures of the main
-// window and of "Create A Workspace" into the folder named on the command line.
+// window, "Create A Workspace", the INI and report dialogs and Options into the folder named
+// on the command line.
 #include "gui/settings/cmos_list.h"
 #include "gui/settings/cvk_right_view.h"
 #include "gui/settings/wsp_tree_view.h"
@@ -52,6 +53,18 @@ void ShowLargestGroup(CChildFrame* frame, TreeItemKind kind) {
     tree->setCurrentItem(best);
 }
 
+// Triggers `id` and saves a picture of its dialog, which is then cancelled.
+bool SaveDialog(CMainFrame* main, Cmd id, const QDir& folder, const QString& name) {
+    bool ok = false;
+    guitest::WhenModal([&](QWidget* dialog) {
+        ok = Save(dialog, folder, name);
+        dialog->close();
+    });
+    main->UpdateCommandUI();
+    main->action(id)->trigger();
+    return ok;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -96,5 +109,8 @@ int main(int argc, char** argv) {
     ok = Save(main, folder, QStringLiteral("main-smbios.png")) && ok;
     ShowLargestGroup(frame, TreeItemKind::ThermGroup);
     ok = Save(main, folder, QStringLiteral("main-thermal.png")) && ok;
+    ok = SaveDialog(main, Cmd::GenerateIni, folder, QStringLiteral("generate-ini.png")) && ok;
+    ok = SaveDialog(main, Cmd::GenerateReport, folder, QStringLiteral("generate-report.png")) && ok;
+    ok = SaveDialog(main, Cmd::Options, folder, QStringLiteral("options.png")) && ok;
     return ok ? 0 : 1;
 }
