@@ -277,4 +277,20 @@ TEST_F(CvkInputTest, ModuleHandlesAreUnsigned) {
     EXPECT_EQ(shown.at("flex").at("modules").back().at("handle"), 2147483673u);
 }
 
+TEST_F(CvkInputTest, EditsThatMakeTheSelectionInvalidAreKeptAndWarned) {
+    const std::string ws = NewWorkspace(CORVANE_DEMO_MAP);
+    Result in = Cvk({"module", ws, "20", "on"}); // puts in 21, which 20 needs
+    EXPECT_EQ(in.exitCode, 0);
+    EXPECT_FALSE(Has(in.err, "warning")) << in.err;
+    Result out = Cvk({"module", ws, "21", "off"});
+    EXPECT_EQ(out.exitCode, 0);
+    EXPECT_TRUE(Has(out.err, "warning: module 20 needs module 21, which is out of the update"))
+        << out.err;
+    ASSERT_EQ(Cvk({"module", ws, "20", "off"}).exitCode, 0);
+    // A smaller flash part leaves less optional space than the selection takes.
+    Result smaller = Cvk({"flash-size", ws, "393216"});
+    EXPECT_EQ(smaller.exitCode, 0);
+    EXPECT_TRUE(Has(smaller.err, "bytes more than the optional space holds")) << smaller.err;
+}
+
 } // namespace

@@ -254,7 +254,9 @@ int RunApply(const std::string& file, const std::string& editsFile) {
         return kExitEngine;
     }
     return EditWorkspace(file, [&](IWorkspace* workspace, std::string* what) {
-        return ApplyEditList(workspace, edits, what);
+        CVK_RETURN_IF_FAILED(ApplyEditList(workspace, edits, what));
+        WarnInvalidSelection(workspace);
+        return S_OK;
     });
 }
 
@@ -315,19 +317,25 @@ int RunModule(const std::string& file, LONG handle, bool in) {
         ModuleEdit edit;
         edit.handle = handle;
         edit.in = in;
-        return ApplyModuleEdits(workspace, {edit}, what);
+        CVK_RETURN_IF_FAILED(ApplyModuleEdits(workspace, {edit}, what));
+        WarnInvalidSelection(workspace);
+        return S_OK;
     });
 }
 
 int RunFlashSize(const std::string& file, LONG bytes) {
     return EditWorkspace(file, [&](IWorkspace* workspace, std::string* what) {
-        return ApplyFlashSize(workspace, bytes, what);
+        CVK_RETURN_IF_FAILED(ApplyFlashSize(workspace, bytes, what));
+        WarnInvalidSelection(workspace);
+        return S_OK;
     });
 }
 
 int RunLogo(const std::string& file, const LogoEdit& edit) {
     return EditWorkspace(file, [&](IWorkspace* workspace, std::string* what) {
-        return ApplyLogoEdit(workspace, edit, what);
+        CVK_RETURN_IF_FAILED(ApplyLogoEdit(workspace, edit, what));
+        WarnInvalidSelection(workspace);
+        return S_OK;
     });
 }
 
