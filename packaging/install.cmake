@@ -49,3 +49,44 @@ install(CODE "
     set(CVKREG \"\${dir}/cvkreg\")
     set(LIBRARIES \"\${dir}/libcvkserver.so;\${dir}/libmodweave.so\")
     include(\"${CMAKE_CURRENT_LIST_DIR}/register.cmake\")")
+
+# Manual pages, built from their templates with each program's own usage text and installed
+# compressed.
+set(corvane_man_pages)
+foreach(program IN LISTS corvane_programs)
+    set(page ${PROJECT_BINARY_DIR}/man/${program}.1.gz)
+    add_custom_command(OUTPUT ${page}
+        COMMAND ${CMAKE_COMMAND} -DPROGRAM=$<TARGET_FILE:${program}>
+            -DTEMPLATE=${CMAKE_CURRENT_LIST_DIR}/man/${program}.1.in -DOUTPUT=${page}
+            -DVERSION=${PROJECT_VERSION} -P ${CMAKE_CURRENT_LIST_DIR}/man/make_man.cmake
+        DEPENDS ${program} ${CMAKE_CURRENT_LIST_DIR}/man/${program}.1.in
+            ${CMAKE_CURRENT_LIST_DIR}/man/make_man.cmake
+        COMMENT "Writing the manual page ${program}(1)"
+        VERBATIM)
+    list(APPEND corvane_man_pages ${page})
+endforeach()
+add_custom_target(corvane_man ALL DEPENDS ${corvane_man_pages})
+install(FILES ${corvane_man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+
+# The manuals of the command-line tools and the package's copyright and changelog.
+install(FILES ${PROJECT_SOURCE_DIR}/docs/cvk.md ${PROJECT_SOURCE_DIR}/docs/cvkgen.md
+    ${PROJECT_SOURCE_DIR}/docs/board-description.md ${PROJECT_SOURCE_DIR}/docs/registry.md
+    ${CMAKE_CURRENT_LIST_DIR}/debian/copyright
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/corvane)
+set(corvane_changelog ${PROJECT_BINARY_DIR}/packaging/changelog.gz)
+add_custom_command(OUTPUT ${corvane_changelog}
+    COMMAND gzip -9nc ${CMAKE_CURRENT_LIST_DIR}/debian/changelog > ${corvane_changelog}
+    DEPENDS ${CMAKE_CURRENT_LIST_DIR}/debian/changelog
+    VERBATIM)
+add_custom_target(corvane_changelog ALL DEPENDS ${corvane_changelog})
+install(FILES ${corvane_changelog} DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/corvane)
+
+if(CORVANE_GUI)
+    # The program's icon and the workspace file's, and the software-centre description.
+    install(FILES ${CMAKE_CURRENT_LIST_DIR}/icons/corvane.svg
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+    install(FILES ${CMAKE_CURRENT_LIST_DIR}/icons/application-x-corvane-workspace.svg
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/mimetypes)
+    install(FILES ${CMAKE_CURRENT_LIST_DIR}/com.halvex.corvane.metainfo.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+endif()

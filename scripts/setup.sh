@@ -9,6 +9,8 @@ packages=(
     qt6-base-dev libgl-dev libx11-dev nlohmann-json3-dev
     libgsf-bin python3-olefile xvfb xauth openbox fonts-dejavu-core xdotool
     fp-utils libchm-dev
+    dpkg-dev fakeroot lintian desktop-file-utils appstream shared-mime-info xdg-utils
+    hicolor-icon-theme libfile-mimeinfo-perl
 )
 command -v node >/dev/null || packages+=(nodejs)
 command -v npm >/dev/null || packages+=(npm)

@@ -95,11 +95,10 @@ std::string EncodeBuffer(const std::uint8_t* bytes, std::size_t size) {
 HRESULT WritePieces(IniFile& ini, const char* section, const std::string& text) {
     if (text.size() > kMaxPieces * kPieceLength)
         return E_FAIL;
-    int status = 0;
     for (std::size_t k = 0; k * kPieceLength < text.size(); ++k) {
         const std::string key = "Image" + std::to_string(k + 1);
-        if (!ini.SetString(section, key, text.substr(k * kPieceLength, kPieceLength), status))
-            return E_FAIL;
+        CVK_RETURN_IF_FAILED(
+            IniResult(ini.SetString(section, key, text.substr(k * kPieceLength, kPieceLength))));
     }
     return S_OK;
 }
@@ -148,15 +147,14 @@ HRESULT Cmos::WriteIni(IniFile& ini) const {
     buffers.hideAt = buffers.half;
     CVK_RETURN_IF_FAILED(WriteImage(*root_, buffers));
 
-    int status = 0;
     const std::uint8_t* table = buffers.table.data();
     const std::size_t tableSize = buffers.table.size();
-    if (!ini.SetInt("CMOS.ImageData", "CheckSum", BufferChecksum(buffers.image.data(), kImageSize),
-                    status) ||
-        !ini.SetInt("CMOS.ImageMask", "CheckSum", BufferChecksum(buffers.mask.data(), kImageSize),
-                    status) ||
-        !ini.SetInt("CMOS.LockHide", "CheckSum", BufferChecksum(table, tableSize), status))
-        return E_FAIL;
+    CVK_RETURN_IF_FAILED(IniResult(ini.SetInt("CMOS.ImageData", "CheckSum",
+                                              BufferChecksum(buffers.image.data(), kImageSize))));
+    CVK_RETURN_IF_FAILED(IniResult(
+        ini.SetInt("CMOS.ImageMask", "CheckSum", BufferChecksum(buffers.mask.data(), kImageSize))));
+    CVK_RETURN_IF_FAILED(
+        IniResult(ini.SetInt("CMOS.LockHide", "CheckSum", BufferChecksum(table, tableSize))));
     CVK_RETURN_IF_FAILED(
         WritePieces(ini, "CMOS.ImageData", EncodeBuffer(buffers.image.data(), kImageSize)));
     CVK_RETURN_IF_FAILED(
@@ -165,8 +163,8 @@ HRESULT Cmos::WriteIni(IniFile& ini) const {
 
     std::u16string pack;
     CVK_RETURN_IF_FAILED(LanguagePackName(&pack));
-    if (!ini.SetString("CMOS.Values", "LanguageFile", text::EncodeWindows1252(pack), status))
-        return E_FAIL;
+    CVK_RETURN_IF_FAILED(
+        IniResult(ini.SetString("CMOS.Values", "LanguageFile", text::EncodeWindows1252(pack))));
     return WriteBootOrder(ini);
 }
 
@@ -175,14 +173,13 @@ HRESULT Cmos::WriteBootOrder(IniFile& ini) const {
                                                          u"CMOS_3RDBOOTDEV"};
     if (!FindByKeyword(kPositions[0]))
         return S_OK;
-    int status = 0;
     for (int position = 1; position <= 3; ++position) {
         const SettingNode* setting = FindByKeyword(kPositions[position - 1]);
         const ChoiceNode* current = setting ? setting->Current() : nullptr;
         if (!current)
             continue; // only the positions that exist and have an answer are written
-        if (!ini.SetInt("BootableDevices", BootDeviceKey(current->Name().view()), position, status))
-            return E_FAIL;
+        CVK_RETURN_IF_FAILED(IniResult(
+            ini.SetInt("BootableDevices", BootDeviceKey(current->Name().view()), position)));
     }
     return S_OK;
 }

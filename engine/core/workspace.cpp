@@ -281,18 +281,17 @@ HRESULT Workspace::DumpIni(BSTR fileName, LONG subsysMask, LONG) {
         // The document is built in memory and written by Save alone, through a temporary file:
         // a failure on the way leaves an earlier file exactly as it was.
         IniWriter ini;
-        int status = 0;
         const std::string path = text::Utf16ToUtf8(Bstr(fileName).view());
-        if (!ini.Open(path, status))
+        if (!IniSucceeded(ini.Open(path)))
             return ReportWriteFailure(kWorkspaceErrorSource, path);
         iniFile_ = Bstr::CopyOf(fileName);
-        if (!ini.SetString("System", "INIVersion", "2.1", status))
-            return E_FAIL;
+        CVK_RETURN_IF_FAILED(IniResult(ini.SetString("System", "INIVersion", "2.1")));
         if (subsysMask & SUBSYS_CMOS) {
             const std::string biosId = text::EncodeWindows1252(biosId_.view());
-            if (!ini.SetString("ReferenceSystem", "ReferenceID", biosId, status) ||
-                !ini.SetInt("ReferenceSystem", "ReferenceChecksum", IniChecksum(biosId), status))
-                return E_FAIL;
+            CVK_RETURN_IF_FAILED(
+                IniResult(ini.SetString("ReferenceSystem", "ReferenceID", biosId)));
+            CVK_RETURN_IF_FAILED(
+                IniResult(ini.SetInt("ReferenceSystem", "ReferenceChecksum", IniChecksum(biosId))));
             CVK_RETURN_IF_FAILED(cmos_->WriteIni(ini));
         }
         if (subsysMask & SUBSYS_ENVCTL)
@@ -302,7 +301,7 @@ HRESULT Workspace::DumpIni(BSTR fileName, LONG subsysMask, LONG) {
         const LONG withContent = SUBSYS_CMOS | SUBSYS_ENVCTL | SUBSYS_SMBIOS;
         if ((subsysMask & SUBSYS_FLEX) && !(subsysMask & withContent))
             return E_FAIL; // the modules have no INI content of their own
-        if (!ini.Save(std::string(), status))
+        if (!IniSucceeded(ini.Save(std::string())))
             return ReportWriteFailure(kWorkspaceErrorSource, path);
         return S_OK;
     });

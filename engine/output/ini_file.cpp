@@ -60,50 +60,36 @@ void IniFile::Clear() {
     haveSection_ = false;
 }
 
-bool IniFile::Open(const std::string& path, int& status) {
+IniStatus IniFile::Open(const std::string& path) {
     const std::size_t slash = path.find_last_of('/');
     const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
-    if (nameStart >= path.size()) {
-        status = kIniNoFileName;
-        return false;
-    }
-    if (!PathExists(path) && !PathExists(FolderOf(path))) {
-        status = kIniNoFolder;
-        return false;
-    }
+    if (nameStart >= path.size())
+        return kIniNoFileName;
+    if (!PathExists(path) && !PathExists(FolderOf(path)))
+        return kIniNoFolder;
     // The target is checked now, so that a file that cannot be replaced fails the open as it
     // would if the header were written to it here; it is written only by Save.
-    if (FAILED(storage::CheckReplaceable(path))) {
-        status = kIniCannotOpen;
-        return false;
-    }
+    if (FAILED(storage::CheckReplaceable(path)))
+        return kIniCannotOpen;
     text::TextWriter header;
-    if (!WriteNewFileHeader(header)) {
-        status = kIniCannotOpen;
-        return false;
-    }
+    if (!WriteNewFileHeader(header))
+        return kIniCannotOpen;
     path_ = path;
     LoadText(header.Bytes());
-    status = kIniDone;
-    return true;
+    return kIniDone;
 }
 
-bool IniFile::Load(const std::string& path, int& status) {
+IniStatus IniFile::Load(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        status = kIniCannotOpen;
-        return false;
-    }
+    if (!in)
+        return kIniCannotOpen;
     std::ostringstream content;
     content << in.rdbuf();
-    if (in.bad()) {
-        status = kIniWriteFailed;
-        return false;
-    }
+    if (in.bad())
+        return kIniWriteFailed;
     path_ = path;
     LoadText(content.str());
-    status = kIniDone;
-    return true;
+    return kIniDone;
 }
 
 void IniFile::LoadText(std::string_view text) {
@@ -167,22 +153,20 @@ const IniFile::Section* IniFile::FindSection(std::string_view name, std::size_t*
     return nullptr;
 }
 
-bool IniFile::SetString(std::string_view sectionName, std::string_view key, std::string_view value,
-                        int& status) {
+IniStatus IniFile::SetString(std::string_view sectionName, std::string_view key,
+                             std::string_view value) {
     std::size_t index = 0;
     if (!FindSection(sectionName, &index)) {
         sections_.push_back({std::string(sectionName), {{std::string(key), std::string(value)}}});
         lines_.push_back({LineKind::Section, sections_.size() - 1, 0, {}});
         lines_.push_back({LineKind::Key, sections_.size() - 1, 0, {}});
-        status = kIniDone;
-        return true;
+        return kIniDone;
     }
     Section& section = sections_[index];
     for (Pair& pair : section.pairs) {
         if (EqualNoCase(pair.key, key)) {
             pair.value = std::string(value);
-            status = kIniDone;
-            return true;
+            return kIniDone;
         }
     }
     section.pairs.push_back({std::string(key), std::string(value)});
@@ -194,13 +178,11 @@ bool IniFile::SetString(std::string_view sectionName, std::string_view key, std:
         at = std::find_if(std::next(at), lines_.end(),
                           [](const Line& line) { return line.kind == LineKind::Section; });
     lines_.insert(at, {LineKind::Key, index, section.pairs.size() - 1, {}});
-    status = kIniDone;
-    return true;
+    return kIniDone;
 }
 
-bool IniFile::SetInt(std::string_view section, std::string_view key, std::int32_t value,
-                     int& status) {
-    return SetString(section, key, std::to_string(value), status);
+IniStatus IniFile::SetInt(std::string_view section, std::string_view key, std::int32_t value) {
+    return SetString(section, key, std::to_string(value));
 }
 
 std::string IniFile::Text() const {
@@ -232,24 +214,19 @@ std::string IniFile::Text() const {
     return out;
 }
 
-bool IniFile::Save(const std::string& path, int& status) {
+IniStatus IniFile::Save(const std::string& path) {
     const std::string& target = path.empty() ? path_ : path;
     storage::AtomicFileWriter file;
-    if (target.empty() || FAILED(file.Open(target))) {
-        status = kIniCannotWrite;
-        return false;
-    }
+    if (target.empty() || FAILED(file.Open(target)))
+        return kIniCannotWrite;
     const std::string bytes = Text();
-    if (FAILED(file.Write(bytes.data(), bytes.size())) || FAILED(file.Commit())) {
-        status = kIniWriteFailed;
-        return false;
-    }
-    status = kIniDone;
-    return true;
+    if (FAILED(file.Write(bytes.data(), bytes.size())) || FAILED(file.Commit()))
+        return kIniWriteFailed;
+    return kIniDone;
 }
 
 const IniFile::Pair* IniFile::FindPair(std::string_view sectionName, std::string_view key,
-                                       int& status) const {
+                                       IniStatus& status) const {
     const Section* section = FindSection(sectionName);
     if (!section) {
         status = kIniSectionNotFound;
@@ -262,58 +239,51 @@ const IniFile::Pair* IniFile::FindPair(std::string_view sectionName, std::string
     return nullptr;
 }
 
-bool IniFile::GetString(std::string_view section, std::string_view key, std::string& value,
-                        int& status, std::string_view fallback) {
-    const Pair* pair = FindPair(section, key, status);
+IniStatus IniFile::GetString(std::string_view section, std::string_view key, std::string& value,
+                             std::string_view fallback) {
+    IniStatus missing = kIniDone;
+    const Pair* pair = FindPair(section, key, missing);
     if (!pair) {
         value = std::string(fallback);
-        return false;
+        return missing;
     }
     std::string_view text = TrimBlanks(pair->value);
     if (text.size() >= 2 && text.front() == '"' && text.back() == '"')
         text = text.substr(1, text.size() - 2);
     value = std::string(text);
-    if (value.empty()) {
-        status = kIniEmpty;
-        return false;
-    }
-    status = kIniDone;
-    return true;
+    return value.empty() ? kIniEmpty : kIniDone;
 }
 
-bool IniFile::GetPromptString(std::string_view section, std::string_view key, std::string& value,
-                              int& status, std::string_view fallback) {
-    if (!GetString(section, key, value, status, fallback))
-        return false;
+IniStatus IniFile::GetPromptString(std::string_view section, std::string_view key,
+                                   std::string& value, std::string_view fallback) {
+    const IniStatus status = GetString(section, key, value, fallback);
+    if (status != kIniDone)
+        return status;
     const std::string upper = UpperAscii(value);
-    if (upper.find("$PROMPT$,") != std::string::npos) {
-        status = kIniPrompt;
-        return false;
-    }
+    if (upper.find("$PROMPT$,") != std::string::npos)
+        return kIniPrompt;
     if (upper.find("$PROMPT") != std::string::npos || upper.find("PROMPT$") != std::string::npos)
-        status = kIniPromptLike;
-    return true;
+        return kIniPromptLike;
+    return kIniDone;
 }
 
-bool IniFile::GetInt(std::string_view section, std::string_view key, std::int32_t& value,
-                     int& status) {
+IniStatus IniFile::GetInt(std::string_view section, std::string_view key, std::int32_t& value) {
     value = 0;
     std::string text;
-    if (!GetString(section, key, text, status))
-        return false;
+    const IniStatus status = GetString(section, key, text);
+    if (status != kIniDone)
+        return status;
     if (text == "0")
-        return true;
+        return kIniDone;
     std::int32_t parsed = 0;
     const char* first = text.data();
     if (*first == '+')
         ++first;
     std::from_chars(first, text.data() + text.size(), parsed);
-    if (parsed == 0) {
-        status = kIniPrompt;
-        return false;
-    }
+    if (parsed == 0)
+        return kIniPrompt;
     value = parsed;
-    return true;
+    return kIniDone;
 }
 
 } // namespace cvk

@@ -1,6 +1,7 @@
 // IniFile: the line-oriented INI document that the engine's writers fill and save.
 #pragma once
 
+#include "platform/com/types.h"
 #include "platform/text/text_writer.h"
 
 #include <cstdint>
@@ -10,7 +11,8 @@
 
 namespace cvk {
 
-// The library's status codes, reported beside each operation's boolean result.
+// The result of each operation: kIniDone when it finished, else why it did not.
+// GetPromptString's kIniPromptLike is a success that says the value only looks like a prompt.
 enum IniStatus : int {
     kIniDone = 1,
     kIniKeyNotFound = 2,
@@ -26,6 +28,15 @@ enum IniStatus : int {
     kIniCannotWrite = -7,
     kIniWriteFailed = -8,
 };
+
+inline bool IniSucceeded(IniStatus status) {
+    return status == kIniDone || status == kIniPromptLike;
+}
+
+// An INI operation's result as the engine's status: S_OK or E_FAIL.
+inline HRESULT IniResult(IniStatus status) {
+    return IniSucceeded(status) ? S_OK : E_FAIL;
+}
 
 // Holds every line of a document in order: section headers, key entries (which also belong to
 // their section's key list) and verbatim lines (comments, blanks). Texts are Windows-1252 bytes;
@@ -49,31 +60,30 @@ public:
     // Starts a new document for `path` holding only the header, and makes `path` the default
     // target of Save. -4 when the path has no file name, -5 when neither the file nor its folder
     // exists, -6 when the file could not be replaced (read-only) or the header failed.
-    bool Open(const std::string& path, int& status);
+    IniStatus Open(const std::string& path);
     // Reads an existing file's lines into the document (the loader), replacing what it held.
     // -6 when the file cannot be read.
-    bool Load(const std::string& path, int& status);
+    IniStatus Load(const std::string& path);
     // The loader over text already in memory.
     void LoadText(std::string_view text);
 
-    bool SetString(std::string_view section, std::string_view key, std::string_view value,
-                   int& status);
+    IniStatus SetString(std::string_view section, std::string_view key, std::string_view value);
     // The value in signed decimal.
-    bool SetInt(std::string_view section, std::string_view key, std::int32_t value, int& status);
+    IniStatus SetInt(std::string_view section, std::string_view key, std::int32_t value);
     // Writes the document to `path`, or to the document path when `path` is empty. -7 when the
     // target cannot be opened, -8 when writing or committing fails.
-    bool Save(const std::string& path, int& status);
+    IniStatus Save(const std::string& path);
 
     // The stored value, blanks at both ends removed and one pair of enclosing quotes taken off.
     // Section or key missing: `fallback`, status 3 or 2; an empty value: status 7.
-    bool GetString(std::string_view section, std::string_view key, std::string& value, int& status,
-                   std::string_view fallback = {});
+    IniStatus GetString(std::string_view section, std::string_view key, std::string& value,
+                        std::string_view fallback = {});
     // As GetString, then status 4 (and failure) for a prompt ("$PROMPT$,"), status 5 for a value
     // that only looks like one ("$PROMPT" or "PROMPT$").
-    bool GetPromptString(std::string_view section, std::string_view key, std::string& value,
-                         int& status, std::string_view fallback = {});
+    IniStatus GetPromptString(std::string_view section, std::string_view key, std::string& value,
+                              std::string_view fallback = {});
     // "0" is zero; any other text that does not convert to a nonzero decimal is status 4.
-    bool GetInt(std::string_view section, std::string_view key, std::int32_t& value, int& status);
+    IniStatus GetInt(std::string_view section, std::string_view key, std::int32_t& value);
 
     // The bytes Save writes: every line in order, each ended by CR LF.
     std::string Text() const;
@@ -99,7 +109,8 @@ private:
     void Clear();
     void AddLoadedLine(std::string line);
     const Section* FindSection(std::string_view name, std::size_t* index = nullptr) const;
-    const Pair* FindPair(std::string_view section, std::string_view key, int& status) const;
+    // Null with kIniSectionNotFound or kIniKeyNotFound in `status` when missing.
+    const Pair* FindPair(std::string_view section, std::string_view key, IniStatus& status) const;
 
     std::vector<Line> lines_;
     std::vector<Section> sections_;

@@ -1,6 +1,8 @@
 // The engine's INI writer: the header of a new file and the commenting-out of stray lines.
 #include "engine/output/ini_writer.h"
 
+#include "platform/text/codepage.h"
+
 namespace cvk {
 
 bool IniWriter::WriteNewFileHeader(text::TextWriter& out) {
@@ -33,6 +35,14 @@ std::uint16_t IniChecksum(std::string_view bytes) {
     for (std::size_t i = 0; i < bytes.size(); ++i)
         sum += static_cast<std::uint8_t>(bytes[i]) ^ static_cast<std::uint8_t>(i & 0xFF);
     return static_cast<std::uint16_t>(0x10000u - (sum & 0xFFFF));
+}
+
+std::string IniLineText(std::u16string_view text) {
+    std::u16string line(text);
+    for (char16_t& c : line)
+        if (c < 0x20 || c == 0x7F)
+            c = u' ';
+    return text::EncodeWindows1252(line);
 }
 
 } // namespace cvk

@@ -3,6 +3,7 @@
 #include "engine/smbios/smbios_list.h"
 
 #include "engine/output/ini_file.h"
+#include "engine/output/ini_writer.h"
 #include "platform/com/errorinfo.h"
 #include "platform/text/codepage.h"
 
@@ -42,16 +43,6 @@ HRESULT CopyOut(const Bstr& text, BSTR* out) {
     return *out ? S_OK : E_OUTOFMEMORY;
 }
 
-// One line of INI text: a line break inside a value would start a line of its own that the DOS
-// tool would read as a key or section, and another control character (a NUL) would reach it as
-// a raw byte. Each becomes a blank.
-std::string IniTextOf(std::u16string text) {
-    for (char16_t& c : text)
-        if (c < 0x20 || c == 0x7F)
-            c = u' ';
-    return text::EncodeWindows1252(text);
-}
-
 } // namespace
 
 SmbiosList::SmbiosList() {
@@ -64,10 +55,8 @@ HRESULT SmbiosList::Initialize() {
     CVK_RETURN_IF_FAILED(InitList());
     valid_ = true;
     requiresSave_ = true;
-    ISmbiosNode* first = nullptr;
-    nodes_.GetFirst(&first);
-    if (first)
-        first->Release();
+    ComPtr<ISmbiosNode> first;
+    nodes_.GetFirst(first.put());
     return S_OK;
 }
 
@@ -177,10 +166,8 @@ HRESULT SmbiosList::WriteIni(IniFile& ini) {
             std::u16string value(node->Value().view());
             if (node->Prompt())
                 value.insert(0, kPromptPrefix);
-            int status = 0;
-            if (!ini.SetString(kSection, IniTextOf(node->IniKeyword().str()),
-                               IniTextOf(std::move(value)), status))
-                return E_FAIL;
+            CVK_RETURN_IF_FAILED(IniResult(ini.SetString(
+                kSection, IniLineText(node->IniKeyword().view()), IniLineText(value))));
         }
         return S_OK;
     });

@@ -3,6 +3,7 @@
 
 #include "engine/output/ini_file.h"
 #include "engine/thermal/therm_builder.h"
+#include "engine/thermal/therm_ini.h"
 
 #include <cstdint>
 

@@ -1,8 +1,5 @@
-// Building a thermal tree from its tables, and writing a tree's values into the INI document.
+// Building a thermal tree from its tables.
 #include "engine/thermal/therm_builder.h"
-
-#include "engine/output/ini_file.h"
-#include "platform/text/codepage.h"
 
 #include <span>
 #include <string>
@@ -131,89 +128,6 @@ HRESULT ThermBuilder::BuildTree(ComPtr<CoThermGroup>* root) const {
         CVK_RETURN_IF_FAILED(setting.node->SetDefault(value.get()));
     }
     *root = std::move(top);
-    return S_OK;
-}
-
-// ---- INI output ------------------------------------------------------------------------------
-
-bool ThermIniPlace(LONG tag, const char** section, const char** key) {
-    if (tag < 0)
-        return false;
-    const LONG hundreds = tag % 1000 / 100;
-    const char* zoneKeys[] = {nullptr,
-                              "TempLow(Celsius)",
-                              "TempDelta(Celsius)",
-                              "DutyZeroDelta(Celsius)",
-                              "TempAllOn(Celsius)",
-                              "ResponseTime(Seconds)"};
-    const char* fanKeys[] = {nullptr, nullptr, "Mapping", "DutyLow(%)", nullptr, nullptr};
-    const char* const* keys = nullptr;
-    switch (tag - tag % 1000) {
-    case 1000:
-        *section = "Therm.ZoneA";
-        keys = zoneKeys;
-        break;
-    case 2000:
-        *section = "Therm.ZoneB";
-        keys = zoneKeys;
-        break;
-    case 3000:
-        *section = "Therm.ZoneC";
-        keys = zoneKeys;
-        break;
-    case 11000:
-        *section = "Therm.FanD";
-        keys = fanKeys;
-        break;
-    case 12000:
-        *section = "Therm.FanE/FanF";
-        keys = fanKeys;
-        break;
-    case 13000:
-        *section = "Therm.FanG";
-        keys = fanKeys;
-        break;
-    default:
-        return false;
-    }
-    if (hundreds > 5 || !keys[hundreds])
-        return false;
-    *key = keys[hundreds];
-    return true;
-}
-
-namespace {
-
-// The value as one line of INI text: a line break inside it would start a line of its own that
-// the DOS tool would read as a key or section of its own.
-std::string IniValueOf(std::u16string text) {
-    for (char16_t& c : text)
-        if (c == u'\r' || c == u'\n')
-            c = u' ';
-    return text::EncodeWindows1252(text);
-}
-
-HRESULT WriteSettingIni(const CoThermSetting& setting, IniFile& ini) {
-    const char* section = nullptr;
-    const char* key = nullptr;
-    if (!ThermIniPlace(setting.Tag(), &section, &key))
-        return E_FAIL;
-    std::u16string text;
-    if (FAILED(Variant::CopyOf(setting.Value()).ToText(&text)))
-        return E_FAIL;
-    int status = 0;
-    return ini.SetString(section, key, IniValueOf(std::move(text)), status) ? S_OK : E_FAIL;
-}
-
-} // namespace
-
-HRESULT WriteThermIni(const CoThermGroup& group, IniFile& ini) {
-    if (const CoThermGroupList* children = group.Children())
-        for (const ComPtr<CoThermGroup>& child : *children)
-            CVK_RETURN_IF_FAILED(WriteThermIni(*child, ini));
-    if (const CoThermSettingList* settings = group.Settings())
-        for (const ComPtr<CoThermSetting>& setting : *settings)
-            CVK_RETURN_IF_FAILED(WriteSettingIni(*setting, ini));
     return S_OK;
 }
 

@@ -1,5 +1,5 @@
 // ThermBuilder builds a thermal tree from constant tables; ThermQ6Builder holds the tables of
-// the board's hardware monitor. WriteThermIni writes a tree's values into an INI document.
+// the board's hardware monitor.
 #pragma once
 
 #include "engine/thermal/therm_nodes.h"
@@ -7,8 +7,6 @@
 #include <cstddef>
 
 namespace cvk {
-
-class IniFile;
 
 struct ThermGroupEntry {
     LONG tag;
@@ -68,12 +66,5 @@ public:
     static ThermTable<ThermSettingEntry> Settings();
     static ThermTable<ThermChoiceEntry> Choices();
 };
-
-// The INI section and key of a setting tag; false when the tag has none.
-bool ThermIniPlace(LONG tag, const char** section, const char** key);
-
-// Child groups first (depth first), then the group's settings, each as its section's key with
-// the value's text. E_FAIL for a setting without an INI place or a failing write.
-HRESULT WriteThermIni(const CoThermGroup& group, IniFile& ini);
 
 } // namespace cvk

@@ -170,14 +170,11 @@ public:
             loaded.Append(std::move(element));
         }
         items_ = std::move(loaded);
-        ElementInterface* walked = nullptr;
-        items_.GetFirst(&walked);
-        for (cursor_ = 0; walked && cursor_ < cursor; ++cursor_) {
-            walked->Release();
-            items_.GetNext(&walked);
-        }
-        if (walked)
-            walked->Release();
+        // The cursor is set by walking the list, as the saved position was reached.
+        ComPtr<ElementInterface> walked;
+        items_.GetFirst(walked.put());
+        for (cursor_ = 0; walked && cursor_ < cursor; ++cursor_)
+            items_.GetNext(walked.put());
         changed_ = false;
         return S_OK;
     }

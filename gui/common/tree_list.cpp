@@ -9,6 +9,8 @@
 #include <QTimer>
 #include <QToolTip>
 
+#include <algorithm>
+
 CTreeListCtrl::CTreeListCtrl(QWidget* parent) : QTreeWidget(parent) {
     setRootIsDecorated(false);
     setUniformRowHeights(true);
@@ -29,6 +31,11 @@ void CTreeListCtrl::EditCell(QTreeWidgetItem* item, int column, const QStringLis
     setCurrentItem(item, column);
     editItem(item, column);
     editIndex_ = indexFromItem(item, column);
+}
+
+void CTreeListCtrl::FitColumnToContents(int column, int minimum, int maximum) {
+    resizeColumnToContents(column);
+    setColumnWidth(column, std::clamp(columnWidth(column), minimum, maximum));
 }
 
 QWidget* CTreeListCtrl::cellEditor() const {

@@ -6,6 +6,8 @@
 #include <QStyledItemDelegate>
 #include <QTreeWidget>
 
+#include <utility>
+
 class CTreeListCtrl : public QTreeWidget {
     Q_OBJECT
 public:
@@ -20,6 +22,9 @@ public:
     const QStringList& editChoices() const { return editChoices_; }
     // The in-place editor while one is open, else null.
     QWidget* cellEditor() const;
+
+    // Widens or narrows `column` to its widest cell, within `minimum` and `maximum` pixels.
+    void FitColumnToContents(int column, int minimum, int maximum);
 
     // The tip shown over a cell.
     QString CellTip(QTreeWidgetItem* item, int column) const { return TipAt(item, column); }
@@ -57,4 +62,20 @@ public:
 
 private:
     CTreeListCtrl* list_;
+};
+
+// A row that carries what it shows: the item owns its data (engine objects included), so the
+// data goes with the row when the list is emptied, and no pointer travels as item data.
+template <class Data> class CDataItem : public QTreeWidgetItem {
+public:
+    explicit CDataItem(Data data) : data_(std::move(data)) {}
+
+    // The data of a row of this kind; null for none or for a row of another kind.
+    static Data* Of(const QTreeWidgetItem* item) {
+        auto* typed = dynamic_cast<const CDataItem*>(item);
+        return typed ? &const_cast<CDataItem*>(typed)->data_ : nullptr;
+    }
+
+private:
+    Data data_;
 };

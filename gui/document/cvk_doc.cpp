@@ -4,15 +4,17 @@
 #include "engine/include/engine_status.h"
 #include "gui/common/engine_call.h"
 #include "gui/common/message_box.h"
+#include "gui/common/operation_guard.h"
 #include "gui/common/strings.h"
 #include "gui/document/workspace_dialogs.h"
-#include "gui/shell/cvk_app.h"
-#include "gui/shell/main_frame.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
+#include <functional>
+#include <utility>
 
 namespace {
 
@@ -33,7 +35,7 @@ QString JoinFolder(const QString& folder, const QString& name) {
 
 } // namespace
 
-CCvkDoc::CCvkDoc(CCvkApp* app) : app_(app) {}
+CCvkDoc::CCvkDoc(CGuiHost* host) : host_(host) {}
 
 CCvkDoc::~CCvkDoc() {
     ReleaseWorkspace();
@@ -44,64 +46,64 @@ void CCvkDoc::ReleaseWorkspace() {
     workspace_.reset();
 }
 
+template <class Call> void CCvkDoc::WithWaitCursor(Call&& call) {
+    WaitCursor wait;
+    std::forward<Call>(call)();
+}
+
+bool CCvkDoc::TakeWorkspace(HRESULT wrongFile, const QString& wrongFileMessage,
+                            const std::function<HRESULT(IServer*, IWorkspace**)>& call) {
+    const bool taken = cvkgui::GuardOperation(
+        [&](HRESULT status) {
+            cvkgui::ShowError(status == wrongFile ? wrongFileMessage : cvkgui::text::kFailedOpen);
+        },
+        [&] {
+            cvk::ComPtr<IServer> server = GetServer();
+            WithWaitCursor([&] { ThrowIfFailed(call(server.get(), workspace_.put())); });
+            if (!workspace_)
+                throw CEngineError(E_POINTER);
+        });
+    if (!taken)
+        workspace_.reset();
+    return taken;
+}
+
 bool CCvkDoc::OnNewDocument() {
-    CCreateWorkspaceDlg dialog(app_, app_->mainFrame());
+    CPreferences& prefs = host_->preferences();
+    CCreateWorkspaceDlg dialog(host_, host_->dialogParent());
     if (!dialog.Initialise() || dialog.exec() != QDialog::Accepted)
         return false;
-    app_->setLastBiosFile(dialog.biosFile());
-    SetTitle(cvkgui::text::kUntitled + QString::number(app_->NextUntitledNumber()));
+    prefs.lastBiosFile = dialog.biosFile();
+    SetTitle(cvkgui::text::kUntitled + QString::number(host_->NextUntitledNumber()));
     biosFilePath_ = dialog.biosFile();
-    try {
-        cvk::ComPtr<IServer> server = app_->GetServer();
-        if (!server)
-            throw CEngineError(E_POINTER);
-        WaitCursor wait;
-        ThrowIfFailed(
-            server->NewWorkspace(dialog.mask(), ToBstr(biosFilePath_).get(), workspace_.put()));
-    } catch (const CEngineError& error) {
-        workspace_.reset();
-        CMessageBox::Error(error.status() == E_IMAGE_FORMAT ? cvkgui::text::kNotMapFile
-                                                            : cvkgui::text::kFailedOpen);
+    const bool created = TakeWorkspace(
+        E_IMAGE_FORMAT, cvkgui::text::kNotMapFile, [&](IServer* server, IWorkspace** workspace) {
+            return server->NewWorkspace(dialog.mask(), ToBstr(biosFilePath_).get(), workspace);
+        });
+    if (!created)
         return false;
-    }
-    if (!workspace_) {
-        CMessageBox::Error(cvkgui::text::kFailedOpen);
-        return false;
-    }
-    try {
+    cvkgui::GuardOperation(cvkgui::Fatal(), [&] {
         setModified(GetBool(workspace_.get(), &IWorkspace::get_RequiresSave));
-    } catch (const CEngineError&) {
-        app_->ReportFatal();
-    }
-    if (!app_->cvwDefaultDir().isEmpty())
-        SetPathName(JoinFolder(app_->cvwDefaultDir(), title_), false);
+    });
+    if (!prefs.cvwDefaultDir.isEmpty())
+        SetPathName(JoinFolder(prefs.cvwDefaultDir, title_), false);
     return true;
 }
 
 bool CCvkDoc::OnOpenDocument(const QString& path) {
     const QFileInfo file(path);
     if (!file.isFile() || !file.isReadable()) {
-        CMessageBox::Error(cvkgui::text::kFailedOpen);
+        cvkgui::ShowError(cvkgui::text::kFailedOpen);
         return false;
     }
     workspacePath_ = path;
-    try {
-        cvk::ComPtr<IServer> server = app_->GetServer();
-        if (!server)
-            throw CEngineError(E_POINTER);
-        WaitCursor wait;
-        ThrowIfFailed(server->OpenWorkspace(ToBstr(path).get(), workspace_.put()));
-    } catch (const CEngineError& error) {
-        workspace_.reset();
-        CMessageBox::Error(error.status() == STG_E_FILEALREADYEXISTS
-                               ? cvkgui::text::kNotWorkspaceFile
-                               : cvkgui::text::kFailedOpen);
+    const bool opened =
+        TakeWorkspace(STG_E_FILEALREADYEXISTS, cvkgui::text::kNotWorkspaceFile,
+                      [&](IServer* server, IWorkspace** workspace) {
+                          return server->OpenWorkspace(ToBstr(path).get(), workspace);
+                      });
+    if (!opened)
         return false;
-    }
-    if (!workspace_) {
-        CMessageBox::Error(cvkgui::text::kFailedOpen);
-        return false;
-    }
     SetPathName(path, false);
     setModified(false);
     return true;
@@ -109,27 +111,27 @@ bool CCvkDoc::OnOpenDocument(const QString& path) {
 
 bool CCvkDoc::OnSaveDocument(const QString& path) {
     workspacePath_ = path;
-    try {
-        cvk::ComPtr<IServer> server = app_->GetServer();
-        if (!server || !workspace_)
-            throw CEngineError(E_POINTER);
-        {
-            WaitCursor wait;
-            ThrowIfFailed(server->SaveWorkspace(workspace_.get(), ToBstr(path).get()));
-        }
-        setModified(GetBool(workspace_.get(), &IWorkspace::get_RequiresSave));
-        return true;
-    } catch (const CEngineError& error) {
-        if (error.status() == STG_E_ACCESSDENIED) {
-            CMessageBox::Error(cvkgui::text::kSaveReadOnly);
-            return false;
-        }
-    } catch (const std::exception&) {
-    }
-    CMessageBox::Error(cvkgui::text::kFailedSave);
-    setModified(false);
-    app_->PostClose();
-    return false;
+    // A read-only target is the user's to fix; any other failure ends the program in the
+    // orderly way, since the workspace may no longer be in a state worth saving.
+    return cvkgui::GuardOperation(
+        [this](HRESULT status) {
+            if (status == STG_E_ACCESSDENIED) {
+                cvkgui::ShowError(cvkgui::text::kSaveReadOnly);
+                return;
+            }
+            cvkgui::ShowError(cvkgui::text::kFailedSave);
+            setModified(false);
+            cvkgui::RequestOrderlyClose();
+        },
+        [&] {
+            cvk::ComPtr<IServer> server = GetServer();
+            if (!workspace_)
+                throw CEngineError(E_POINTER);
+            WithWaitCursor([&] {
+                ThrowIfFailed(server->SaveWorkspace(workspace_.get(), ToBstr(path).get()));
+            });
+            setModified(GetBool(workspace_.get(), &IWorkspace::get_RequiresSave));
+        });
 }
 
 QString CCvkDoc::ChooseSavePath() const {
@@ -140,8 +142,8 @@ QString CCvkDoc::ChooseSavePath() const {
     if (!pathName_.isEmpty())
         request.start = pathName_;
     else
-        request.start = JoinFolder(app_->cvwDefaultDir(), title_);
-    return CFileChooser::Choose(app_->mainFrame(), request);
+        request.start = JoinFolder(host_->preferences().cvwDefaultDir, title_);
+    return CFileChooser::Choose(host_->dialogParent(), request);
 }
 
 bool CCvkDoc::DoSave(const QString& path, bool replace) {
@@ -192,91 +194,81 @@ void CCvkDoc::OnCloseDocument() {
     if (closed_)
         return;
     closed_ = true;
-    bool failed = false;
+    bool closedCleanly = true;
     if (workspace_) {
         currentItem_ = nullptr;
-        try {
-            cvk::ComPtr<IServer> server = app_->GetServer();
-            if (!server)
-                throw CEngineError(E_POINTER);
-            ThrowIfFailed(server->CloseWorkspace(workspace_.get()));
-        } catch (const std::exception&) {
-            failed = true;
-        }
+        closedCleanly = cvkgui::GuardOperation(cvkgui::Quietly(), [&] {
+            ThrowIfFailed(GetServer()->CloseWorkspace(workspace_.get()));
+        });
         workspace_.reset();
     }
     // The views drop their engine references and the window goes.
     Q_EMIT closed();
     ResetSecondPane();
-    if (failed) {
-        CMessageBox::Error(cvkgui::text::kFailedClose);
-        app_->PostClose();
+    if (!closedCleanly) {
+        cvkgui::ShowError(cvkgui::text::kFailedClose);
+        cvkgui::RequestOrderlyClose();
     }
 }
 
 void CCvkDoc::OnAddRemoveComponents() {
     if (!workspace_)
         return;
-    try {
-        CAddRemoveComponentsDlg dialog(app_, workspace_.get(), app_->mainFrame());
+    cvkgui::GuardOperation(cvkgui::Fatal(), [&] {
+        CAddRemoveComponentsDlg dialog(host_, workspace_.get(), host_->dialogParent());
         dialog.Initialise();
         if (dialog.exec() != QDialog::Accepted)
             return;
         if (!dialog.flexChecked())
             ResetSecondPane();
-        cvk::ComPtr<IServer> server = app_->GetServer();
-        if (!server)
-            throw CEngineError(E_POINTER);
-        ThrowIfFailed(server->ChangeWorkspace(workspace_.get(), dialog.mask()));
+        ThrowIfFailed(GetServer()->ChangeWorkspace(workspace_.get(), dialog.mask()));
         UpdateAllViews(nullptr, kHintStructure);
-    } catch (const std::exception&) {
-        app_->ReportFatal();
-    }
+    });
 }
 
 void CCvkDoc::OnUpdateBios() {
     if (!workspace_)
         return;
     QString newFile;
-    try {
-        CUpdateBiosDlg dialog(GetText(workspace_.get(), &IWorkspace::get_MapFilePath),
-                              app_->biosDefaultDir(), app_->mainFrame());
-        if (dialog.exec() != QDialog::Accepted)
-            return;
-        newFile = dialog.newBiosFile();
-    } catch (const CEngineError&) {
-        CMessageBox::Error(cvkgui::text::kFailedChangeBios);
+    const bool chosen =
+        cvkgui::GuardOperation(cvkgui::ShowMessage(cvkgui::text::kFailedChangeBios), [&] {
+            CUpdateBiosDlg dialog(GetText(workspace_.get(), &IWorkspace::get_MapFilePath),
+                                  host_->preferences().biosDefaultDir, host_->dialogParent());
+            if (dialog.exec() == QDialog::Accepted)
+                newFile = dialog.newBiosFile();
+        });
+    if (!chosen || newFile.isEmpty())
         return;
-    }
-    try {
-        cvk::ComPtr<IServer> server = app_->GetServer();
-        if (!server)
-            throw CEngineError(E_POINTER);
-        {
-            WaitCursor wait;
-            ThrowIfFailed(server->UpdateWorkspace(workspace_.get(), ToBstr(newFile).get()));
-        }
-        biosFilePath_ = newFile;
-        UpdateAllViews(nullptr, kHintStructure);
-        ResetSecondPane();
-    } catch (const CEngineError& error) {
-        CMessageBox::Error(error.status() == E_LIMITS_EXCEEDED ? cvkgui::text::kFewerLockHide
-                                                               : cvkgui::text::kFailedChangeBios);
-    } catch (const std::exception&) {
-        CMessageBox::Error(cvkgui::text::kFailedChangeBios);
-        app_->PostClose();
-    }
+    // An engine status is the user's to fix; anything else ends the program in the orderly way.
+    cvkgui::GuardOperation(
+        [](HRESULT status) {
+            if (status == E_LIMITS_EXCEEDED) {
+                cvkgui::ShowError(cvkgui::text::kFewerLockHide);
+                return;
+            }
+            cvkgui::ShowError(cvkgui::text::kFailedChangeBios);
+            if (status == cvkgui::kUnexpectedFailure)
+                cvkgui::RequestOrderlyClose();
+        },
+        [&] {
+            cvk::ComPtr<IServer> server = GetServer();
+            WithWaitCursor([&] {
+                ThrowIfFailed(server->UpdateWorkspace(workspace_.get(), ToBstr(newFile).get()));
+            });
+            biosFilePath_ = newFile;
+            UpdateAllViews(nullptr, kHintStructure);
+            ResetSecondPane();
+        });
 }
 
 void CCvkDoc::SetCurrentItem(CTreeItemData* item) {
     currentItem_ = item;
     if (workspace_ && !modified_) {
-        try {
+        const bool read = cvkgui::GuardOperation(cvkgui::Fatal(), [&] {
             setModified(GetBool(workspace_.get(), &IWorkspace::get_RequiresSave));
-        } catch (const CEngineError&) {
-            app_->ReportFatal();
+        });
+        if (!read)
             return;
-        }
     }
     UpdateAllViews(nullptr, kHintShowCurrent);
 }
@@ -284,21 +276,17 @@ void CCvkDoc::SetCurrentItem(CTreeItemData* item) {
 void CCvkDoc::RefreshModifiedFlag() {
     if (!workspace_ || modified_)
         return;
-    try {
+    cvkgui::GuardOperation(cvkgui::Fatal(), [&] {
         setModified(GetBool(workspace_.get(), &IWorkspace::get_RequiresSave));
-    } catch (const CEngineError&) {
-        app_->ReportFatal();
-    }
+    });
 }
 
-void CCvkDoc::SetStatusText(const QString& text) const {
-    if (CMainFrame* frame = app_->mainFrame())
-        frame->SetMessageText(text);
+void CCvkDoc::SetStatusText(const QString& text) {
+    Q_EMIT statusTextChanged(text);
 }
 
-void CCvkDoc::ResetSecondPane() const {
-    if (CMainFrame* frame = app_->mainFrame())
-        frame->SetPaneText(1, QStringLiteral(" "));
+void CCvkDoc::ResetSecondPane() {
+    Q_EMIT paneTextChanged(1, QStringLiteral(" "));
 }
 
 void CCvkDoc::setModified(bool modified) {
@@ -312,7 +300,7 @@ void CCvkDoc::SetPathName(const QString& path, bool addToRecentList) {
     pathName_ = path;
     SetTitle(QFileInfo(path).fileName());
     if (addToRecentList)
-        app_->AddToRecentFileList(path);
+        host_->AddToRecentFileList(path);
 }
 
 void CCvkDoc::SetTitle(const QString& title) {

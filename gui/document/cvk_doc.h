@@ -3,12 +3,14 @@
 #pragma once
 
 #include "engine/include/cvkserver.h"
+#include "gui/common/gui_host.h"
 #include "platform/com/comptr.h"
 
 #include <QObject>
 #include <QString>
 
-class CCvkApp;
+#include <functional>
+
 struct CTreeItemData;
 
 class CCvkDoc : public QObject {
@@ -20,7 +22,7 @@ public:
     static constexpr int kHintFocusView = 2;   // keyboard focus to the settings view
     static constexpr int kHintFocusTree = 3;   // keyboard focus to the tree
 
-    explicit CCvkDoc(CCvkApp* app);
+    explicit CCvkDoc(CGuiHost* host);
     ~CCvkDoc() override;
 
     // Creates a workspace through "Create A Workspace"; false when none was created.
@@ -48,14 +50,19 @@ public:
     void OnUpdateBios();
 
     cvk::ComPtr<IWorkspace> GetWorkspace() const { return workspace_; }
+    // The engine's server; CEngineError (E_POINTER) when there is none.
+    cvk::ComPtr<IServer> GetServer() const { return host_->Server(); }
+    CGuiHost* host() const { return host_; }
     bool hasWorkspace() const { return static_cast<bool>(workspace_); }
     CTreeItemData* currentItem() const { return currentItem_; }
     void SetCurrentItem(CTreeItemData* item);
     // Forgets the current item without updating the views (the tree is about to be emptied).
     void ClearCurrentItem() { currentItem_ = nullptr; }
+    // Reads the engine's save flag unless the document is already modified.
     void RefreshModifiedFlag();
-    void SetStatusText(const QString& text) const;
-    void ResetSecondPane() const;
+    // The views' status-bar texts, passed on to the main window through the signals below.
+    void SetStatusText(const QString& text);
+    void ResetSecondPane();
 
     bool isModified() const { return modified_; }
     void setModified(bool modified);
@@ -71,14 +78,23 @@ Q_SIGNALS:
     void titleChanged(const QString& title);
     void modifiedChanged(bool modified);
     void closed();
+    // The message pane's text and the text of another status-bar pane.
+    void statusTextChanged(const QString& text);
+    void paneTextChanged(int pane, const QString& text);
 
 private:
     void SetPathName(const QString& path, bool addToRecentList);
     void SetTitle(const QString& title);
     QString ChooseSavePath() const;
     void ReleaseWorkspace();
+    // Creates or opens the workspace through `call`; on failure shows `wrongFileMessage` for the
+    // status `wrongFile` and "Failed to open workspace" for any other, and returns false.
+    bool TakeWorkspace(HRESULT wrongFile, const QString& wrongFileMessage,
+                       const std::function<HRESULT(IServer*, IWorkspace**)>& call);
+    // Runs an engine call with the wait cursor.
+    template <class Call> void WithWaitCursor(Call&& call);
 
-    CCvkApp* app_;
+    CGuiHost* host_;
     CTreeItemData* currentItem_ = nullptr;
     cvk::ComPtr<IWorkspace> workspace_;
     QString workspacePath_;

@@ -3,8 +3,8 @@
 
 #include "gui/common/engine_call.h"
 #include "gui/common/message_box.h"
+#include "gui/common/operation_guard.h"
 #include "gui/common/strings.h"
-#include "gui/shell/cvk_app.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -112,8 +112,8 @@ LONG CComponentBoxes::CheckedMask() const {
     return mask;
 }
 
-CCreateWorkspaceDlg::CCreateWorkspaceDlg(CCvkApp* app, QWidget* parent)
-    : QDialog(parent), app_(app) {
+CCreateWorkspaceDlg::CCreateWorkspaceDlg(CGuiHost* host, QWidget* parent)
+    : QDialog(parent), host_(host) {
     setWindowTitle(QStringLiteral("Create A Workspace"));
     setObjectName(QStringLiteral("createWorkspaceDialog"));
     auto* layout = new QGridLayout(this);
@@ -140,12 +140,10 @@ CCreateWorkspaceDlg::CCreateWorkspaceDlg(CCvkApp* app, QWidget* parent)
 }
 
 bool CCreateWorkspaceDlg::Initialise() {
-    try {
-        masks_ = CSubsystemMasks::Read(app_->GetServer().get());
-    } catch (const CEngineError&) {
-        app_->ReportFatal();
+    const bool read = cvkgui::GuardOperation(
+        cvkgui::Fatal(), [&] { masks_ = CSubsystemMasks::Read(host_->Server().get()); });
+    if (!read)
         return false;
-    }
     boxes_->SetMasks(masks_);
     for (int i = 0; i < CComponentBoxes::kCount; ++i) {
         const auto component = static_cast<CComponentBoxes::Component>(i);
@@ -155,20 +153,17 @@ bool CCreateWorkspaceDlg::Initialise() {
 }
 
 void CCreateWorkspaceDlg::OnBrowse() {
-    const QString path =
-        CFileChooser::Choose(this, BiosChooserRequest(edit_->text(), app_->biosDefaultDir()));
+    const QString path = CFileChooser::Choose(
+        this, BiosChooserRequest(edit_->text(), host_->preferences().biosDefaultDir));
     if (path.isEmpty())
         return;
     edit_->setText(path);
-    try {
+    const bool read = cvkgui::GuardOperation(cvkgui::Fatal(), [&] {
         VARIANT_BOOL isFlex = VARIANT_FALSE;
-        cvk::ComPtr<IServer> server = app_->GetServer();
-        if (!server)
-            throw CEngineError(E_POINTER);
-        ThrowIfFailed(server->IsFlexBios(ToBstr(path).get(), &isFlex));
+        ThrowIfFailed(host_->Server()->IsFlexBios(ToBstr(path).get(), &isFlex));
         flexBios_ = isFlex != VARIANT_FALSE;
-    } catch (const CEngineError&) {
-        app_->ReportFatal();
+    });
+    if (!read) {
         reject();
         return;
     }
@@ -202,9 +197,9 @@ void CCreateWorkspaceDlg::accept() {
     QDialog::accept();
 }
 
-CAddRemoveComponentsDlg::CAddRemoveComponentsDlg(CCvkApp* app, IWorkspace* workspace,
+CAddRemoveComponentsDlg::CAddRemoveComponentsDlg(CGuiHost* host, IWorkspace* workspace,
                                                  QWidget* parent)
-    : QDialog(parent), app_(app), workspace_(workspace) {
+    : QDialog(parent), host_(host), workspace_(workspace) {
     setWindowTitle(QStringLiteral("Add/Remove Workspace Components"));
     setObjectName(QStringLiteral("addRemoveComponentsDialog"));
     auto* layout = new QVBoxLayout(this);
@@ -219,7 +214,7 @@ CAddRemoveComponentsDlg::CAddRemoveComponentsDlg(CCvkApp* app, IWorkspace* works
 }
 
 void CAddRemoveComponentsDlg::Initialise() {
-    const CSubsystemMasks masks = CSubsystemMasks::Read(app_->GetServer().get());
+    const CSubsystemMasks masks = CSubsystemMasks::Read(host_->Server().get());
     boxes_->SetMasks(masks);
     const LONG current = GetLong(workspace_, &IWorkspace::get_SubsystemMask);
     VARIANT_BOOL flexAvailable = VARIANT_FALSE;

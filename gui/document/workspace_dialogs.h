@@ -3,11 +3,11 @@
 #pragma once
 
 #include "engine/include/cvkserver.h"
+#include "gui/common/gui_host.h"
 
 #include <QDialog>
 #include <QGroupBox>
 
-class CCvkApp;
 class QCheckBox;
 class QLineEdit;
 class QPushButton;
@@ -53,7 +53,7 @@ bool IsValidFilePath(const QString& text);
 class CCreateWorkspaceDlg : public QDialog {
     Q_OBJECT
 public:
-    CCreateWorkspaceDlg(CCvkApp* app, QWidget* parent);
+    CCreateWorkspaceDlg(CGuiHost* host, QWidget* parent);
     // Reads the available subsystems; on an engine failure shows message 183, asks the main
     // window to close and returns false.
     bool Initialise();
@@ -69,7 +69,7 @@ private:
     void OnBrowse();
     void CheckText();
 
-    CCvkApp* app_;
+    CGuiHost* host_;
     CSubsystemMasks masks_;
     QLineEdit* edit_ = nullptr;
     QPushButton* ok_ = nullptr;
@@ -82,7 +82,7 @@ private:
 class CAddRemoveComponentsDlg : public QDialog {
     Q_OBJECT
 public:
-    CAddRemoveComponentsDlg(CCvkApp* app, IWorkspace* workspace, QWidget* parent);
+    CAddRemoveComponentsDlg(CGuiHost* host, IWorkspace* workspace, QWidget* parent);
     // Throws CEngineError.
     void Initialise();
     LONG mask() const { return mask_; }
@@ -91,7 +91,7 @@ public:
     void accept() override;
 
 private:
-    CCvkApp* app_;
+    CGuiHost* host_;
     IWorkspace* workspace_;
     CComponentBoxes* boxes_ = nullptr;
     LONG mask_ = 0;

@@ -4,22 +4,27 @@
 #include "gui/common/engine_call.h"
 #include "gui/common/icons.h"
 #include "gui/common/message_box.h"
+#include "gui/common/operation_guard.h"
 #include "gui/common/strings.h"
 #include "gui/document/cvk_doc.h"
 #include "gui/settings/warning_dlg.h"
-#include "gui/shell/cvk_app.h"
 
 #include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QMenu>
+#include <QScopeGuard>
 #include <QToolTip>
+
+#include <utility>
+#include <vector>
 
 namespace {
 
 constexpr int kMarkWidth = 26;
 constexpr int kTextWidth = 180;
+// Names wider than this are cut off rather than pushing the values out of sight.
+constexpr int kMaxNameWidth = 420;
 constexpr int kBoldWeight = 700;
-constexpr int kRowRole = Qt::UserRole + 1;
 
 // A name that begins with blanks is shown indented by exactly five.
 QString DisplayName(const QString& name) {
@@ -42,8 +47,8 @@ QString ChoiceText(IChoiceNode* choice) {
 
 } // namespace
 
-CCmosList::CCmosList(CCvkDoc* doc, CCvkApp* app, QWidget* parent)
-    : CTreeListCtrl(parent), doc_(doc), app_(app) {
+CCmosList::CCmosList(CCvkDoc* doc, CPreferences& prefs, QWidget* parent)
+    : CTreeListCtrl(parent), doc_(doc), prefs_(prefs) {
     setObjectName(QStringLiteral("cmosList"));
     SetupColumns();
 }
@@ -76,7 +81,6 @@ void CCmosList::SetupColumns() {
 void CCmosList::Clear() {
     QToolTip::hideText();
     clear();
-    rows_.clear();
     group_.reset();
 }
 
@@ -90,12 +94,6 @@ cvk::ComPtr<ICmos> CCmosList::Cmos() const {
     return cmos;
 }
 
-CCmosList::Row* CCmosList::RowOf(const QTreeWidgetItem* item) const {
-    if (!item)
-        return nullptr;
-    return reinterpret_cast<Row*>(item->data(HiddenColumn, kRowRole).value<quintptr>());
-}
-
 ISettingNode* CCmosList::SettingAt(const QTreeWidgetItem* item) const {
     const Row* row = RowOf(item);
     return row ? row->setting.get() : nullptr;
@@ -107,57 +105,52 @@ void CCmosList::Fill(IGroupNode* group) {
     if (!group)
         return;
     group_ = cvk::ComPtr<IGroupNode>(group);
-    try {
+    cvkgui::GuardOperation(cvkgui::ShowMessage(cvkgui::text::kOperationFailed), [&] {
         if (!GetBool(group, &IGroupNode::get_HasSettings))
             return;
-        std::vector<std::unique_ptr<Row>> rows;
+        std::vector<Row> rows;
         cvk::ComPtr<ISettingList> settings = GetObject(group, &IGroupNode::get_SettingList);
         if (settings) {
             ForEachInList(settings.get(), &ISettingList::GetFirst, &ISettingList::GetNext,
                           [&](const cvk::ComPtr<ISettingNode>& setting) {
-                              auto row = std::make_unique<Row>();
-                              row->setting = setting;
-                              row->help = GetText(setting.get(), &ISettingNode::get_HelpString);
-                              if (row->help.isEmpty())
-                                  row->help = cvkgui::text::kHintEdit;
+                              Row row;
+                              row.setting = setting;
+                              row.help = GetText(setting.get(), &ISettingNode::get_HelpString);
+                              if (row.help.isEmpty())
+                                  row.help = cvkgui::text::kHintEdit;
                               cvk::ComPtr<IChoiceList> choices =
                                   GetObject(setting.get(), &ISettingNode::get_ChoiceList);
                               if (choices)
                                   ForEachInList(choices.get(), &IChoiceList::GetFirst,
                                                 &IChoiceList::GetNext,
                                                 [&](const cvk::ComPtr<IChoiceNode>& choice) {
-                                                    row->choices.append(ChoiceText(choice.get()));
+                                                    row.choices.append(ChoiceText(choice.get()));
                                                 });
                               rows.push_back(std::move(row));
                           });
         }
         setUpdatesEnabled(false);
-        for (auto& row : rows)
+        const auto updatesBack = qScopeGuard([this] { setUpdatesEnabled(true); });
+        for (Row& row : rows)
             AddRow(std::move(row));
-        setUpdatesEnabled(true);
-    } catch (const std::exception&) {
-        setUpdatesEnabled(true);
-        CMessageBox::Error(cvkgui::text::kOperationFailed);
-    }
+        FitColumnToContents(ItemColumn, kTextWidth, kMaxNameWidth);
+    });
 }
 
-void CCmosList::AddRow(std::unique_ptr<Row> row) {
-    ISettingNode* setting = row->setting.get();
-    auto* item = new QTreeWidgetItem();
-    item->setData(HiddenColumn, kRowRole,
-                  QVariant::fromValue(reinterpret_cast<quintptr>(row.get())));
-    item->setText(ItemColumn, DisplayName(GetText(setting, &ISettingNode::get_Name)));
-    cvk::ComPtr<IChoiceNode> current = GetObject(setting, &ISettingNode::get_CurrentChoice);
+void CCmosList::AddRow(Row row) {
+    cvk::ComPtr<ISettingNode> setting = row.setting;
+    auto* item = new RowItem(std::move(row));
+    item->setText(ItemColumn, DisplayName(GetText(setting.get(), &ISettingNode::get_Name)));
+    cvk::ComPtr<IChoiceNode> current = GetObject(setting.get(), &ISettingNode::get_CurrentChoice);
     item->setText(ValueColumn, current ? ChoiceText(current.get()) : QString());
-    ShowMarks(item, *row);
-    if (GetBool(setting, &ISettingNode::get_NeedsReview)) {
+    addTopLevelItem(item);
+    ShowMarks(item, *RowOf(item));
+    if (GetBool(setting.get(), &ISettingNode::get_NeedsReview)) {
         QFont bold = font();
         bold.setWeight(static_cast<QFont::Weight>(kBoldWeight));
         for (int column = 0; column < columnCount(); ++column)
             item->setFont(column, bold);
     }
-    rows_.push_back(std::move(row));
-    addTopLevelItem(item);
 }
 
 void CCmosList::ShowMarks(QTreeWidgetItem* item, const Row& row) {
@@ -176,56 +169,38 @@ void CCmosList::Refill() {
     Fill(group.get());
 }
 
-bool CCmosList::ToggleLockOf(QTreeWidgetItem* item) {
+void CCmosList::ToggleMark(QTreeWidgetItem* item, HRESULT (ISettingNode::*get)(VARIANT_BOOL*),
+                           HRESULT (ISettingNode::*put)(VARIANT_BOOL),
+                           HRESULT (ICmos::*count)(LONG*), HRESULT (ICmos::*limit)(LONG*),
+                           const QString& limitMessage) {
     Row* row = RowOf(item);
     if (!row)
-        return false;
-    try {
+        return;
+    cvkgui::GuardOperation(cvkgui::ShowMessage(cvkgui::text::kOperationFailed), [&] {
         ISettingNode* setting = row->setting.get();
-        if (GetBool(setting, &ISettingNode::get_Locked)) {
-            item->setIcon(LockColumn, QIcon());
-            ThrowIfFailed(setting->put_Locked(VARIANT_FALSE));
-            return true;
+        const bool marked = GetBool(setting, get);
+        if (!marked) {
+            cvk::ComPtr<ICmos> cmos = Cmos();
+            if (GetLong(cmos.get(), count) + 1 > GetLong(cmos.get(), limit)) {
+                cvkgui::ShowError(limitMessage);
+                return;
+            }
         }
-        cvk::ComPtr<ICmos> cmos = Cmos();
-        if (GetLong(cmos.get(), &ICmos::get_CurNumLockSettings) + 1 >
-            GetLong(cmos.get(), &ICmos::get_MaxNumLockSettings)) {
-            CMessageBox::Error(cvkgui::text::kMaxLocked);
-            return false;
-        }
-        item->setIcon(LockColumn, cvkgui::icons::Lock());
-        ThrowIfFailed(setting->put_Locked(VARIANT_TRUE));
-        return true;
-    } catch (const std::exception&) {
-        CMessageBox::Error(cvkgui::text::kOperationFailed);
-        return false;
-    }
+        ThrowIfFailed((setting->*put)(ToVariantBool(!marked)));
+        ShowMarks(item, *row);
+    });
 }
 
-bool CCmosList::ToggleHideOf(QTreeWidgetItem* item) {
-    Row* row = RowOf(item);
-    if (!row)
-        return false;
-    try {
-        ISettingNode* setting = row->setting.get();
-        if (GetBool(setting, &ISettingNode::get_Hidden)) {
-            item->setIcon(HideColumn, QIcon());
-            ThrowIfFailed(setting->put_Hidden(VARIANT_FALSE));
-            return true;
-        }
-        cvk::ComPtr<ICmos> cmos = Cmos();
-        if (GetLong(cmos.get(), &ICmos::get_CurNumHideSettings) + 1 >
-            GetLong(cmos.get(), &ICmos::get_MaxNumHideSettings)) {
-            CMessageBox::Error(cvkgui::text::kMaxHidden);
-            return false;
-        }
-        item->setIcon(HideColumn, cvkgui::icons::Hide());
-        ThrowIfFailed(setting->put_Hidden(VARIANT_TRUE));
-        return true;
-    } catch (const std::exception&) {
-        CMessageBox::Error(cvkgui::text::kOperationFailed);
-        return false;
-    }
+void CCmosList::ToggleLockOf(QTreeWidgetItem* item) {
+    ToggleMark(item, &ISettingNode::get_Locked, &ISettingNode::put_Locked,
+               &ICmos::get_CurNumLockSettings, &ICmos::get_MaxNumLockSettings,
+               cvkgui::text::kMaxLocked);
+}
+
+void CCmosList::ToggleHideOf(QTreeWidgetItem* item) {
+    ToggleMark(item, &ISettingNode::get_Hidden, &ISettingNode::put_Hidden,
+               &ICmos::get_CurNumHideSettings, &ICmos::get_MaxNumHideSettings,
+               cvkgui::text::kMaxHidden);
 }
 
 void CCmosList::ToggleLock() {
@@ -245,15 +220,16 @@ void CCmosList::BeginEditOf(QTreeWidgetItem* item) {
     if (!row)
         return;
     doc_->SetStatusText(cvkgui::text::kHintCmosSelect);
-    try {
-        if (app_->warnAdvancedCmos() && GetBool(row->setting.get(), &ISettingNode::get_Advanced)) {
-            CAdvancedWarningDlg warning(app_, this);
-            warning.exec();
-        }
-    } catch (const std::exception&) {
-        CMessageBox::Error(cvkgui::text::kOperationFailed);
+    const bool warned =
+        cvkgui::GuardOperation(cvkgui::ShowMessage(cvkgui::text::kOperationFailed), [&] {
+            if (prefs_.warnAdvancedCmos &&
+                GetBool(row->setting.get(), &ISettingNode::get_Advanced)) {
+                CAdvancedWarningDlg warning(prefs_, this);
+                warning.exec();
+            }
+        });
+    if (!warned)
         return;
-    }
     EditCell(item, ValueColumn, row->choices);
 }
 
@@ -264,7 +240,7 @@ void CCmosList::OnEndEdit(QTreeWidgetItem* item, int column, const QString& text
     QString name = text;
     if (name.endsWith(QLatin1Char('*')))
         name.chop(1);
-    try {
+    cvkgui::GuardOperation(cvkgui::ShowMessage(cvkgui::text::kOperationFailed), [&] {
         ISettingNode* setting = row->setting.get();
         cvk::ComPtr<IChoiceList> choices = GetObject(setting, &ISettingNode::get_ChoiceList);
         cvk::ComPtr<IChoiceNode> chosen;
@@ -277,70 +253,59 @@ void CCmosList::OnEndEdit(QTreeWidgetItem* item, int column, const QString& text
         if (chosen)
             ThrowIfFailed(setting->put_CurrentChoice(chosen.get()));
         item->setText(ValueColumn, text);
-    } catch (const std::exception&) {
-        CMessageBox::Error(cvkgui::text::kOperationFailed);
-    }
+    });
     doc_->SetStatusText(cvkgui::text::kHintCmos);
     doc_->RefreshModifiedFlag();
 }
 
-void CCmosList::RestoreDefaults() {
-    try {
-        ThrowIfFailed(Cmos()->RestoreHalvexDefaults());
-    } catch (const std::exception&) {
-        CMessageBox::Error(cvkgui::text::kOperationFailed);
-    }
+bool CCmosList::RunOnCmos(HRESULT (ICmos::*command)()) {
+    return cvkgui::GuardOperation(cvkgui::ShowMessage(cvkgui::text::kOperationFailed),
+                                  [&] { ThrowIfFailed((Cmos().get()->*command)()); });
 }
 
-void CCmosList::MarkAllReviewed() {
-    try {
-        ThrowIfFailed(Cmos()->ClearAllReviewFlags());
-    } catch (const std::exception&) {
-        CMessageBox::Error(cvkgui::text::kOperationFailed);
-    }
+bool CCmosList::RestoreDefaults() {
+    return RunOnCmos(&ICmos::RestoreHalvexDefaults);
 }
 
-void CCmosList::ClearLockHide() {
-    try {
-        ThrowIfFailed(Cmos()->ClearLockHideSettings());
-    } catch (const std::exception&) {
-        CMessageBox::Error(cvkgui::text::kOperationFailed);
-    }
+bool CCmosList::MarkAllReviewed() {
+    return RunOnCmos(&ICmos::ClearAllReviewFlags);
+}
+
+bool CCmosList::ClearLockHide() {
+    return RunOnCmos(&ICmos::ClearLockHideSettings);
 }
 
 bool CCmosList::BiosSupportsLockHide() const {
-    try {
-        return GetBool(Cmos().get(), &ICmos::get_BiosSupportsLockHide);
-    } catch (const std::exception&) {
-        return false;
-    }
+    bool supported = false;
+    cvkgui::GuardOperation(cvkgui::Quietly(), [&] {
+        supported = GetBool(Cmos().get(), &ICmos::get_BiosSupportsLockHide);
+    });
+    return supported;
 }
 
 bool CCmosList::NeedsReview() const {
-    try {
-        return GetBool(Cmos().get(), &ICmos::get_NeedsReview);
-    } catch (const std::exception&) {
-        return false;
-    }
+    bool needed = false;
+    cvkgui::GuardOperation(cvkgui::Quietly(),
+                           [&] { needed = GetBool(Cmos().get(), &ICmos::get_NeedsReview); });
+    return needed;
 }
 
 QString CCmosList::TipAt(QTreeWidgetItem* item, int column) const {
     const Row* row = RowOf(item);
     if (!row)
         return {};
-    try {
-        ISettingNode* setting = row->setting.get();
-        if (column == AdvancedColumn && GetBool(setting, &ISettingNode::get_Advanced))
-            return QStringLiteral("Advanced Setting");
-        if (column == LockColumn && GetBool(setting, &ISettingNode::get_Locked))
-            return QStringLiteral("Locked Setting");
-        if (column == HideColumn && GetBool(setting, &ISettingNode::get_Hidden))
-            return QStringLiteral("Hidden Setting");
-    } catch (const std::exception&) {
-        CMessageBox::Error(cvkgui::text::kOperationFailed);
-        return {};
-    }
-    return row->help;
+    QString tip = row->help;
+    const bool read =
+        cvkgui::GuardOperation(cvkgui::ShowMessage(cvkgui::text::kOperationFailed), [&] {
+            ISettingNode* setting = row->setting.get();
+            if (column == AdvancedColumn && GetBool(setting, &ISettingNode::get_Advanced))
+                tip = QStringLiteral("Advanced Setting");
+            else if (column == LockColumn && GetBool(setting, &ISettingNode::get_Locked))
+                tip = QStringLiteral("Locked Setting");
+            else if (column == HideColumn && GetBool(setting, &ISettingNode::get_Hidden))
+                tip = QStringLiteral("Hidden Setting");
+        });
+    return read ? tip : QString();
 }
 
 void CCmosList::contextMenuEvent(QContextMenuEvent* event) {
@@ -356,20 +321,20 @@ void CCmosList::contextMenuEvent(QContextMenuEvent* event) {
     QAction* lock = menu.addAction(QStringLiteral("Lock"));
     QAction* hide = menu.addAction(QStringLiteral("Hide"));
     QAction* edit = menu.addAction(QStringLiteral("Edit Value"));
-    try {
-        const bool supported = BiosSupportsLockHide();
-        lock->setEnabled(supported);
-        hide->setEnabled(supported);
-        if (supported) {
-            lock->setCheckable(true);
-            hide->setCheckable(true);
-            lock->setChecked(GetBool(row->setting.get(), &ISettingNode::get_Locked));
-            hide->setChecked(GetBool(row->setting.get(), &ISettingNode::get_Hidden));
-        }
-    } catch (const std::exception&) {
-        CMessageBox::Error(cvkgui::text::kOperationFailed);
+    const bool read =
+        cvkgui::GuardOperation(cvkgui::ShowMessage(cvkgui::text::kOperationFailed), [&] {
+            const bool supported = BiosSupportsLockHide();
+            lock->setEnabled(supported);
+            hide->setEnabled(supported);
+            if (supported) {
+                lock->setCheckable(true);
+                hide->setCheckable(true);
+                lock->setChecked(GetBool(row->setting.get(), &ISettingNode::get_Locked));
+                hide->setChecked(GetBool(row->setting.get(), &ISettingNode::get_Hidden));
+            }
+        });
+    if (!read)
         return;
-    }
     QAction* chosen = menu.exec(event->globalPos());
     if (chosen == lock) {
         ToggleLockOf(item);

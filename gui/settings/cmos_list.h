@@ -3,13 +3,10 @@
 #pragma once
 
 #include "engine/include/cvkserver.h"
+#include "gui/common/preferences.h"
 #include "gui/common/tree_list.h"
 #include "platform/com/comptr.h"
 
-#include <memory>
-#include <vector>
-
-class CCvkApp;
 class CCvkDoc;
 
 class CCmosList : public CTreeListCtrl {
@@ -17,7 +14,7 @@ class CCmosList : public CTreeListCtrl {
 public:
     enum Column { HiddenColumn, AdvancedColumn, LockColumn, HideColumn, ItemColumn, ValueColumn };
 
-    CCmosList(CCvkDoc* doc, CCvkApp* app, QWidget* parent);
+    CCmosList(CCvkDoc* doc, CPreferences& prefs, QWidget* parent);
     ~CCmosList() override;
 
     void SetupColumns();
@@ -30,10 +27,10 @@ public:
     void ToggleHide();
     void BeginEdit();
     void BeginEditOf(QTreeWidgetItem* item);
-    // Whole-CMOS commands.
-    void RestoreDefaults();
-    void MarkAllReviewed();
-    void ClearLockHide();
+    // Whole-CMOS commands; false when the engine failed (after the message).
+    bool RestoreDefaults();
+    bool MarkAllReviewed();
+    bool ClearLockHide();
     // Enabling tests; false when they cannot be answered.
     bool BiosSupportsLockHide() const;
     bool NeedsReview() const;
@@ -53,16 +50,23 @@ private:
         QStringList choices;
     };
 
+    using RowItem = CDataItem<Row>;
+
     cvk::ComPtr<ICmos> Cmos() const;
-    Row* RowOf(const QTreeWidgetItem* item) const;
-    void AddRow(std::unique_ptr<Row> row);
+    static Row* RowOf(const QTreeWidgetItem* item) { return RowItem::Of(item); }
+    void AddRow(Row row);
     void ShowMarks(QTreeWidgetItem* item, const Row& row);
-    bool ToggleLockOf(QTreeWidgetItem* item);
-    bool ToggleHideOf(QTreeWidgetItem* item);
+    // Lock and hide change the engine's marks, and the row then shows what the engine holds
+    // (hiding a setting unlocks it).
+    void ToggleLockOf(QTreeWidgetItem* item);
+    void ToggleHideOf(QTreeWidgetItem* item);
+    void ToggleMark(QTreeWidgetItem* item, HRESULT (ISettingNode::*get)(VARIANT_BOOL*),
+                    HRESULT (ISettingNode::*put)(VARIANT_BOOL), HRESULT (ICmos::*count)(LONG*),
+                    HRESULT (ICmos::*limit)(LONG*), const QString& limitMessage);
+    bool RunOnCmos(HRESULT (ICmos::*command)());
     void Refill();
 
     CCvkDoc* doc_;
-    CCvkApp* app_;
+    CPreferences& prefs_;
     cvk::ComPtr<IGroupNode> group_;
-    std::vector<std::unique_ptr<Row>> rows_;
 };

@@ -7,7 +7,6 @@
 #include "gui/settings/cmos_list.h"
 #include "gui/settings/settings_lists.h"
 #include "gui/settings/wsp_tree_view.h"
-#include "gui/shell/cvk_app.h"
 
 #include <QStackedLayout>
 
@@ -38,14 +37,14 @@ CCvkRightView::ViewMode ModeOf(TreeItemKind kind) {
 
 } // namespace
 
-CCvkRightView::CCvkRightView(CCvkDoc* doc, CCvkApp* app, QWidget* parent)
-    : QWidget(parent), doc_(doc), app_(app) {
+CCvkRightView::CCvkRightView(CCvkDoc* doc, CPreferences& prefs, QWidget* parent)
+    : QWidget(parent), doc_(doc) {
     setObjectName(QStringLiteral("settingsView"));
     setFocusPolicy(Qt::StrongFocus);
     stack_ = new QStackedLayout(this);
-    cmos_ = new CCmosList(doc_, app_, this);
+    cmos_ = new CCmosList(doc_, prefs, this);
     smbios_ = new CSmbiosList(doc_, this);
-    therm_ = new CThermList(doc_, app_, this);
+    therm_ = new CThermList(doc_, prefs, this);
     systemInfo_ = new CSystemInfoList(this);
     modules_ = new CModuleList(this);
     empty_ = new QWidget(this);
@@ -183,7 +182,10 @@ void CCvkRightView::OnViewCommand(Cmd id) {
         break;
     case Cmd::ResetDefaults:
         if (mode_ == ModeCmos) {
-            cmos_->RestoreDefaults();
+            // A change of the whole CMOS marks the workspace modified at once, so that closing
+            // asks to save it.
+            if (cmos_->RestoreDefaults())
+                doc_->setModified(true);
             refill = true;
         }
         break;
@@ -192,7 +194,8 @@ void CCvkRightView::OnViewCommand(Cmd id) {
         refill = true;
         break;
     case Cmd::ClearLockHide:
-        cmos_->ClearLockHide();
+        if (cmos_->ClearLockHide())
+            doc_->setModified(true);
         refill = true;
         break;
     default:

@@ -2,12 +2,12 @@
 // item is shown, the workspace window's commands on them, and the mode's hint.
 #pragma once
 
-#include "gui/shell/commands.h"
+#include "gui/common/command_ids.h"
+#include "gui/common/preferences.h"
 
 #include <QWidget>
 
 class CCmosList;
-class CCvkApp;
 class CCvkDoc;
 class CModuleList;
 class CSmbiosList;
@@ -28,7 +28,7 @@ public:
         ModeNothing = 5
     };
 
-    CCvkRightView(CCvkDoc* doc, CCvkApp* app, QWidget* parent);
+    CCvkRightView(CCvkDoc* doc, CPreferences& prefs, QWidget* parent);
 
     ViewMode mode() const { return mode_; }
     CCmosList* cmosList() const { return cmos_; }
@@ -52,7 +52,6 @@ private:
     void SetMode(ViewMode mode);
 
     CCvkDoc* doc_;
-    CCvkApp* app_;
     ViewMode mode_ = ModeNothing;
     QStackedLayout* stack_ = nullptr;
     QWidget* empty_ = nullptr;

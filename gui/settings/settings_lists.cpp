@@ -5,30 +5,25 @@
 #include "gui/common/engine_call.h"
 #include "gui/common/icons.h"
 #include "gui/common/message_box.h"
+#include "gui/common/operation_guard.h"
 #include "gui/common/strings.h"
 #include "gui/document/cvk_doc.h"
 #include "gui/settings/warning_dlg.h"
-#include "gui/shell/cvk_app.h"
 
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QToolTip>
 
+#include <utility>
+
 namespace {
 
 constexpr int kTextWidth = 180;
 constexpr int kMarkWidth = 26;
-constexpr int kDataRole = Qt::UserRole + 1;
-
-template <class Row> Row* RowFromItem(const QTreeWidgetItem* item) {
-    if (!item)
-        return nullptr;
-    return reinterpret_cast<Row*>(item->data(0, kDataRole).value<quintptr>());
-}
-
-template <class Row> void AttachRow(QTreeWidgetItem* item, Row* row) {
-    item->setData(0, kDataRole, QVariant::fromValue(reinterpret_cast<quintptr>(row)));
-}
+// Names wider than this are cut off rather than pushing the values out of sight.
+constexpr int kMaxNameWidth = 420;
+// The tip of a system-information row.
+constexpr int kTipRole = Qt::UserRole + 1;
 
 } // namespace
 
@@ -58,21 +53,19 @@ void CSystemInfoList::Fill(IWorkspace* workspace) {
         {"BIOS Build Date", &IWorkspace::get_BIOSBuildDate,
          "Build date of the BIOS used in this workspace"},
     };
-    try {
+    cvkgui::GuardOperation(cvkgui::ShowMessage(cvkgui::text::kOperationFailed), [&] {
         for (const Fact& fact : kFacts) {
             auto* item = new QTreeWidgetItem(this);
             item->setText(LabelColumn, QString::fromLatin1(fact.label));
             item->setText(ValueColumn, GetText(workspace, fact.getter));
-            item->setData(LabelColumn, kDataRole, QString::fromLatin1(fact.tip));
+            item->setData(LabelColumn, kTipRole, QString::fromLatin1(fact.tip));
         }
-    } catch (const std::exception&) {
-        CMessageBox::Error(cvkgui::text::kOperationFailed);
-    }
+    });
 }
 
 QString CSystemInfoList::TipAt(QTreeWidgetItem* item, int column) const {
     Q_UNUSED(column);
-    return item ? item->data(LabelColumn, kDataRole).toString() : QString();
+    return item ? item->data(LabelColumn, kTipRole).toString() : QString();
 }
 
 CSmbiosList::CSmbiosList(CCvkDoc* doc, QWidget* parent) : CTreeListCtrl(parent), doc_(doc) {
@@ -97,11 +90,6 @@ void CSmbiosList::SetupColumns() {
 void CSmbiosList::Clear() {
     QToolTip::hideText();
     clear();
-    rows_.clear();
-}
-
-CSmbiosList::Row* CSmbiosList::RowOf(const QTreeWidgetItem* item) const {
-    return RowFromItem<Row>(item);
 }
 
 ISmbiosNode* CSmbiosList::NodeAt(const QTreeWidgetItem* item) const {
@@ -113,26 +101,22 @@ void CSmbiosList::Fill(ISmbiosList* list) {
     Clear();
     if (!list)
         return;
-    try {
+    cvkgui::GuardOperation(cvkgui::ShowMessage(cvkgui::text::kOperationFailed), [&] {
         ForEachInList(list, &ISmbiosList::GetFirst, &ISmbiosList::GetNext,
                       [&](const cvk::ComPtr<ISmbiosNode>& node) {
-                          auto row = std::make_unique<Row>();
-                          row->node = node;
-                          row->help = GetText(node.get(), &ISmbiosNode::get_HelpString);
-                          if (row->help.isEmpty())
-                              row->help = cvkgui::text::kHintEdit;
-                          auto* item = new QTreeWidgetItem(this);
-                          AttachRow(item, row.get());
+                          Row row{node, GetText(node.get(), &ISmbiosNode::get_HelpString)};
+                          if (row.help.isEmpty())
+                              row.help = cvkgui::text::kHintEdit;
+                          auto* item = new RowItem(std::move(row));
+                          addTopLevelItem(item);
                           if (GetBool(node.get(), &ISmbiosNode::get_Prompt))
                               item->setIcon(PromptColumn, cvkgui::icons::Prompt());
                           item->setText(ItemColumn,
                                         GetText(node.get(), &ISmbiosNode::get_DisplayName));
                           item->setText(ValueColumn, GetText(node.get(), &ISmbiosNode::get_Value));
-                          rows_.push_back(std::move(row));
                       });
-    } catch (const std::exception&) {
-        CMessageBox::Error(cvkgui::text::kOperationFailed);
-    }
+        FitColumnToContents(ItemColumn, kTextWidth, kMaxNameWidth);
+    });
 }
 
 void CSmbiosList::BeginEdit() {
@@ -143,15 +127,15 @@ void CSmbiosList::BeginEditOf(QTreeWidgetItem* item) {
     Row* row = RowOf(item);
     if (!row)
         return;
-    try {
-        const bool prompt = GetBool(row->node.get(), &ISmbiosNode::get_Prompt);
-        const QString name = GetText(row->node.get(), &ISmbiosNode::get_DisplayName);
-        doc_->SetStatusText(cvkgui::text::kSmbiosProvide.arg(
-            prompt ? cvkgui::text::kSmbiosPromptString : cvkgui::text::kSmbiosString, name));
-    } catch (const std::exception&) {
-        CMessageBox::Error(cvkgui::text::kOperationFailed);
+    const bool read =
+        cvkgui::GuardOperation(cvkgui::ShowMessage(cvkgui::text::kOperationFailed), [&] {
+            const bool prompt = GetBool(row->node.get(), &ISmbiosNode::get_Prompt);
+            const QString name = GetText(row->node.get(), &ISmbiosNode::get_DisplayName);
+            doc_->SetStatusText(cvkgui::text::kSmbiosProvide.arg(
+                prompt ? cvkgui::text::kSmbiosPromptString : cvkgui::text::kSmbiosString, name));
+        });
+    if (!read)
         return;
-    }
     EditCell(item, ValueColumn, {});
 }
 
@@ -163,19 +147,19 @@ void CSmbiosList::OnEndEdit(QTreeWidgetItem* item, int column, const QString& te
     // An empty text is not handed to the engine; the cell goes on showing the stored value.
     if (text.isEmpty())
         return;
-    const HRESULT hr = row->node->put_Value(ToBstr(text).get());
-    try {
-        if (hr == E_SMBIOS_VALUE_CUT || hr == E_SMBIOS_PROMPT_CUT) {
-            CMessageBox::Error(cvkgui::text::kSmbiosTruncated);
-            item->setText(ValueColumn, GetText(row->node.get(), &ISmbiosNode::get_Value));
-        } else {
+    const bool stored =
+        cvkgui::GuardOperation(cvkgui::ShowMessage(cvkgui::text::kOperationFailed), [&] {
+            const HRESULT hr = row->node->put_Value(ToBstr(text).get());
+            if (hr == E_SMBIOS_VALUE_CUT || hr == E_SMBIOS_PROMPT_CUT) {
+                cvkgui::ShowError(cvkgui::text::kSmbiosTruncated);
+                item->setText(ValueColumn, GetText(row->node.get(), &ISmbiosNode::get_Value));
+                return;
+            }
             ThrowIfFailed(hr);
             item->setText(ValueColumn, text);
-        }
-    } catch (const std::exception&) {
-        CMessageBox::Error(cvkgui::text::kOperationFailed);
+        });
+    if (!stored)
         return;
-    }
     doc_->RefreshModifiedFlag();
 }
 
@@ -184,28 +168,28 @@ void CSmbiosList::TogglePrompt(QTreeWidgetItem* item, bool fromMenu) {
     if (!row)
         return;
     ISmbiosNode* node = row->node.get();
-    try {
-        const QString name = GetText(node, &ISmbiosNode::get_DisplayName);
-        const QString placeholder = cvkgui::text::kSmbiosEnter.arg(name);
-        if (!GetBool(node, &ISmbiosNode::get_Prompt)) {
-            item->setIcon(PromptColumn, cvkgui::icons::Prompt());
-            ThrowIfFailed(node->put_Prompt(VARIANT_TRUE));
-            if (GetText(node, &ISmbiosNode::get_Value).trimmed().isEmpty()) {
-                ThrowIfFailed(node->put_Value(ToBstr(placeholder).get()));
-                item->setText(ValueColumn, placeholder);
+    const bool toggled =
+        cvkgui::GuardOperation(cvkgui::ShowMessage(cvkgui::text::kOperationFailed), [&] {
+            const QString name = GetText(node, &ISmbiosNode::get_DisplayName);
+            const QString placeholder = cvkgui::text::kSmbiosEnter.arg(name);
+            if (!GetBool(node, &ISmbiosNode::get_Prompt)) {
+                item->setIcon(PromptColumn, cvkgui::icons::Prompt());
+                ThrowIfFailed(node->put_Prompt(VARIANT_TRUE));
+                if (GetText(node, &ISmbiosNode::get_Value).trimmed().isEmpty()) {
+                    ThrowIfFailed(node->put_Value(ToBstr(placeholder).get()));
+                    item->setText(ValueColumn, placeholder);
+                }
+            } else {
+                if (item->text(ValueColumn) == placeholder) {
+                    ThrowIfFailed(node->put_Value(ToBstr(QString()).get()));
+                    item->setText(ValueColumn, QString());
+                }
+                ThrowIfFailed(node->put_Prompt(VARIANT_FALSE));
+                item->setIcon(PromptColumn, QIcon());
             }
-        } else {
-            if (item->text(ValueColumn) == placeholder) {
-                ThrowIfFailed(node->put_Value(ToBstr(QString()).get()));
-                item->setText(ValueColumn, QString());
-            }
-            ThrowIfFailed(node->put_Prompt(VARIANT_FALSE));
-            item->setIcon(PromptColumn, QIcon());
-        }
-    } catch (const std::exception&) {
-        CMessageBox::Error(cvkgui::text::kOperationFailed);
+        });
+    if (!toggled)
         return;
-    }
     if (fromMenu)
         doc_->RefreshModifiedFlag();
 }
@@ -229,12 +213,12 @@ void CSmbiosList::contextMenuEvent(QContextMenuEvent* event) {
     QAction* prompt = menu.addAction(QStringLiteral("Prompt"));
     QAction* edit = menu.addAction(QStringLiteral("Edit Value"));
     prompt->setCheckable(true);
-    try {
-        prompt->setChecked(GetBool(row->node.get(), &ISmbiosNode::get_Prompt));
-    } catch (const std::exception&) {
-        CMessageBox::Error(cvkgui::text::kOperationFailed);
+    const bool read =
+        cvkgui::GuardOperation(cvkgui::ShowMessage(cvkgui::text::kOperationFailed), [&] {
+            prompt->setChecked(GetBool(row->node.get(), &ISmbiosNode::get_Prompt));
+        });
+    if (!read)
         return;
-    }
     QAction* chosen = menu.exec(event->globalPos());
     if (chosen == prompt)
         TogglePrompt(item, true);
@@ -242,8 +226,8 @@ void CSmbiosList::contextMenuEvent(QContextMenuEvent* event) {
         BeginEditOf(item);
 }
 
-CThermList::CThermList(CCvkDoc* doc, CCvkApp* app, QWidget* parent)
-    : CTreeListCtrl(parent), doc_(doc), app_(app) {
+CThermList::CThermList(CCvkDoc* doc, CPreferences& prefs, QWidget* parent)
+    : CTreeListCtrl(parent), doc_(doc), prefs_(prefs) {
     setObjectName(QStringLiteral("thermList"));
     SetupColumns();
 }
@@ -261,11 +245,6 @@ void CThermList::SetupColumns() {
 void CThermList::Clear() {
     QToolTip::hideText();
     clear();
-    rows_.clear();
-}
-
-CThermList::Row* CThermList::RowOf(const QTreeWidgetItem* item) const {
-    return RowFromItem<Row>(item);
 }
 
 IThermSetting* CThermList::SettingAt(const QTreeWidgetItem* item) const {
@@ -277,7 +256,7 @@ void CThermList::Fill(IThermGroup* group) {
     Clear();
     if (!group)
         return;
-    try {
+    cvkgui::GuardOperation(cvkgui::Fatal(), [&] {
         if (!GetBool(group, &IThermGroup::get_HasSettings))
             return;
         cvk::ComPtr<IThermSettingList> settings = GetObject(group, &IThermGroup::get_SettingList);
@@ -285,11 +264,11 @@ void CThermList::Fill(IThermGroup* group) {
             return;
         ForEachInList(settings.get(), &IThermSettingList::GetFirst, &IThermSettingList::GetNext,
                       [&](const cvk::ComPtr<IThermSetting>& setting) {
-                          auto row = std::make_unique<Row>();
-                          row->setting = setting;
-                          row->help = GetText(setting.get(), &IThermSetting::get_Description);
-                          if (row->help.isEmpty())
-                              row->help = cvkgui::text::kHintEdit;
+                          Row row;
+                          row.setting = setting;
+                          row.help = GetText(setting.get(), &IThermSetting::get_Description);
+                          if (row.help.isEmpty())
+                              row.help = cvkgui::text::kHintEdit;
                           if (GetBool(setting.get(), &IThermSetting::HasChoices)) {
                               cvk::ComPtr<IThermChoiceList> choices =
                                   GetObject(setting.get(), &IThermSetting::GetChoices);
@@ -297,21 +276,19 @@ void CThermList::Fill(IThermGroup* group) {
                                   ForEachInList(choices.get(), &IThermChoiceList::GetFirst,
                                                 &IThermChoiceList::GetNext,
                                                 [&](const cvk::ComPtr<IThermChoice>& choice) {
-                                                    row->choices.append(GetVariantText(
+                                                    row.choices.append(GetVariantText(
                                                         choice.get(), &IThermChoice::get_Value));
                                                 });
                           }
-                          auto* item = new QTreeWidgetItem(this);
-                          AttachRow(item, row.get());
+                          auto* item = new RowItem(std::move(row));
+                          addTopLevelItem(item);
                           item->setText(ItemColumn,
                                         GetText(setting.get(), &IThermSetting::get_Name));
                           item->setText(ValueColumn,
                                         GetVariantText(setting.get(), &IThermSetting::get_Value));
-                          rows_.push_back(std::move(row));
                       });
-    } catch (const std::exception&) {
-        app_->ReportFatal();
-    }
+        FitColumnToContents(ItemColumn, kTextWidth, kMaxNameWidth);
+    });
 }
 
 void CThermList::BeginEdit() {
@@ -322,9 +299,9 @@ void CThermList::BeginEditOf(QTreeWidgetItem* item) {
     Row* row = RowOf(item);
     if (!row)
         return;
-    try {
-        if (app_->warnThermal()) {
-            CThermalWarningDlg warning(app_, this);
+    const bool ready = cvkgui::GuardOperation(cvkgui::Fatal(), [&] {
+        if (prefs_.warnThermal) {
+            CThermalWarningDlg warning(prefs_, this);
             warning.exec();
         }
         IThermSetting* setting = row->setting.get();
@@ -334,10 +311,9 @@ void CThermList::BeginEditOf(QTreeWidgetItem* item) {
                 GetVariantText(setting, &IThermSetting::get_ValueMax)));
         else
             doc_->SetStatusText(cvkgui::text::kThermSelect);
-    } catch (const std::exception&) {
-        app_->ReportFatal();
+    });
+    if (!ready)
         return;
-    }
     EditCell(item, ValueColumn, row->choices);
 }
 
@@ -347,20 +323,19 @@ void CThermList::OnEndEdit(QTreeWidgetItem* item, int column, const QString& tex
         return;
     doc_->SetStatusText(cvkgui::text::kHintEdit);
     IThermSetting* setting = row->setting.get();
-    try {
+    const bool stored = cvkgui::GuardOperation(cvkgui::Fatal(), [&] {
         // The engine converts the text to the setting's own type and checks it.
         const cvk::Variant value = cvk::Variant::FromText(text.toStdU16String());
         if (FAILED(setting->put_Value(value.get()))) {
             if (row->choices.isEmpty())
-                CMessageBox::Error(cvkgui::text::kThermMustBeBetween.arg(
+                cvkgui::ShowError(cvkgui::text::kThermMustBeBetween.arg(
                     GetVariantText(setting, &IThermSetting::get_ValueMin),
                     GetVariantText(setting, &IThermSetting::get_ValueMax)));
         }
         item->setText(ValueColumn, GetVariantText(setting, &IThermSetting::get_Value));
-    } catch (const std::exception&) {
-        app_->ReportFatal();
+    });
+    if (!stored)
         return;
-    }
     doc_->RefreshModifiedFlag();
 }
 

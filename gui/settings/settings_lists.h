@@ -3,13 +3,10 @@
 #pragma once
 
 #include "engine/include/cvkserver.h"
+#include "gui/common/preferences.h"
 #include "gui/common/tree_list.h"
 #include "platform/com/comptr.h"
 
-#include <memory>
-#include <vector>
-
-class CCvkApp;
 class CCvkDoc;
 
 // Read-only facts about the workspace's BIOS: file, ID and build date.
@@ -56,10 +53,10 @@ private:
         cvk::ComPtr<ISmbiosNode> node;
         QString help;
     };
-    Row* RowOf(const QTreeWidgetItem* item) const;
+    using RowItem = CDataItem<Row>;
+    static Row* RowOf(const QTreeWidgetItem* item) { return RowItem::Of(item); }
 
     CCvkDoc* doc_;
-    std::vector<std::unique_ptr<Row>> rows_;
 };
 
 // The settings of one thermal group, edited with a drop-down of their choices or as text.
@@ -68,7 +65,7 @@ class CThermList : public CTreeListCtrl {
 public:
     enum Column { ItemColumn, ValueColumn };
 
-    CThermList(CCvkDoc* doc, CCvkApp* app, QWidget* parent);
+    CThermList(CCvkDoc* doc, CPreferences& prefs, QWidget* parent);
     ~CThermList() override;
     void SetupColumns();
     void Fill(IThermGroup* group);
@@ -87,11 +84,11 @@ private:
         QString help;
         QStringList choices;
     };
-    Row* RowOf(const QTreeWidgetItem* item) const;
+    using RowItem = CDataItem<Row>;
+    static Row* RowOf(const QTreeWidgetItem* item) { return RowItem::Of(item); }
 
     CCvkDoc* doc_;
-    CCvkApp* app_;
-    std::vector<std::unique_ptr<Row>> rows_;
+    CPreferences& prefs_;
 };
 
 // The optional modules of a modular BIOS.

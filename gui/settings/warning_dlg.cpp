@@ -1,8 +1,8 @@
 // The warning dialogs.
 #include "gui/settings/warning_dlg.h"
 
+#include "gui/common/preferences.h"
 #include "gui/common/strings.h"
-#include "gui/shell/cvk_app.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -33,11 +33,11 @@ CWarningDlg::CWarningDlg(const QString& text, std::function<void(int)> setFlag, 
             [setFlag = std::move(setFlag)](bool checked) { setFlag(checked ? 0 : 1); });
 }
 
-CAdvancedWarningDlg::CAdvancedWarningDlg(CCvkApp* app, QWidget* parent)
+CAdvancedWarningDlg::CAdvancedWarningDlg(CPreferences& prefs, QWidget* parent)
     : CWarningDlg(
-          cvkgui::text::kAdvancedWarning, [app](int on) { app->setWarnAdvancedCmos(on); }, parent) {
-}
+          cvkgui::text::kAdvancedWarning, [&prefs](int on) { prefs.warnAdvancedCmos = on; },
+          parent) {}
 
-CThermalWarningDlg::CThermalWarningDlg(CCvkApp* app, QWidget* parent)
+CThermalWarningDlg::CThermalWarningDlg(CPreferences& prefs, QWidget* parent)
     : CWarningDlg(
-          cvkgui::text::kThermalWarning, [app](int on) { app->setWarnThermal(on); }, parent) {}
+          cvkgui::text::kThermalWarning, [&prefs](int on) { prefs.warnThermal = on; }, parent) {}

@@ -5,7 +5,7 @@
 
 #include <functional>
 
-class CCvkApp;
+struct CPreferences;
 class QCheckBox;
 
 // A warning with an OK button and "In the future, do not show this warning"; clicking the box
@@ -23,11 +23,11 @@ private:
 class CAdvancedWarningDlg : public CWarningDlg {
     Q_OBJECT
 public:
-    CAdvancedWarningDlg(CCvkApp* app, QWidget* parent);
+    CAdvancedWarningDlg(CPreferences& prefs, QWidget* parent);
 };
 
 class CThermalWarningDlg : public CWarningDlg {
     Q_OBJECT
 public:
-    CThermalWarningDlg(CCvkApp* app, QWidget* parent);
+    CThermalWarningDlg(CPreferences& prefs, QWidget* parent);
 };

@@ -2,16 +2,18 @@
 #include "gui/settings/wsp_tree_view.h"
 
 #include "gui/common/engine_call.h"
+#include "gui/common/operation_guard.h"
 #include "gui/document/cvk_doc.h"
 #include "gui/document/workspace_dialogs.h"
-#include "gui/shell/cvk_app.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QScrollBar>
+
+#include <algorithm>
+#include <utility>
 
 namespace {
-
-constexpr int kDataRole = Qt::UserRole + 1;
 
 bool Contains(LONG mask, LONG part) {
     return part != 0 && (mask & part) == part;
@@ -41,14 +43,7 @@ void CWspTreeView::Clear() {
     building_ = true;
     clear();
     building_ = false;
-    records_.clear();
     built_ = false;
-}
-
-CTreeItemData* CWspTreeView::DataOf(const QTreeWidgetItem* item) const {
-    if (!item)
-        return nullptr;
-    return reinterpret_cast<CTreeItemData*>(item->data(0, kDataRole).value<quintptr>());
 }
 
 void CWspTreeView::OnUpdate(QObject* sender, int hint) {
@@ -68,13 +63,12 @@ void CWspTreeView::OnUpdate(QObject* sender, int hint) {
 
 QTreeWidgetItem* CWspTreeView::AddItem(QTreeWidgetItem* parent, const QString& text,
                                        TreeItemKind kind, cvk::ComPtr<IUnknown> object) {
-    auto record = std::make_unique<CTreeItemData>();
-    record->kind = kind;
-    record->object = std::move(object);
-    auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(this);
+    auto* item = new ItemData(CTreeItemData{kind, std::move(object)});
+    if (parent)
+        parent->addChild(item);
+    else
+        addTopLevelItem(item);
     item->setText(0, text);
-    item->setData(0, kDataRole, QVariant::fromValue(reinterpret_cast<quintptr>(record.get())));
-    records_.push_back(std::move(record));
     return item;
 }
 
@@ -103,12 +97,11 @@ void CWspTreeView::AddThermGroup(QTreeWidgetItem* parent, IThermGroup* group) {
 }
 
 void CWspTreeView::Build() {
-    CCvkApp* app = CCvkApp::instance();
     building_ = true;
     QTreeWidgetItem* mySystem = nullptr;
-    try {
+    const bool built = cvkgui::GuardOperation(cvkgui::Fatal(), [&] {
         cvk::ComPtr<IWorkspace> workspace = doc_->GetWorkspace();
-        const CSubsystemMasks masks = CSubsystemMasks::Read(app->GetServer().get());
+        const CSubsystemMasks masks = CSubsystemMasks::Read(doc_->GetServer().get());
         const LONG mask = GetLong(workspace.get(), &IWorkspace::get_SubsystemMask);
         mySystem = AddItem(nullptr, QStringLiteral("My System"), TreeItemKind::SystemInfo,
                            AsUnknown(workspace));
@@ -137,14 +130,32 @@ void CWspTreeView::Build() {
             AddItem(nullptr, QStringLiteral("Flex Modules"), TreeItemKind::Modules,
                     AsUnknown(flex));
         }
-    } catch (const std::exception&) {
-        building_ = false;
-        app->ReportFatal();
-        return;
-    }
+    });
     building_ = false;
+    if (!built)
+        return;
     built_ = true;
     setCurrentItem(mySystem);
+    Q_EMIT treeBuilt();
+}
+
+int CWspTreeView::ContentWidth() const {
+    const QFontMetrics metrics(font());
+    // Item text sits between the style's margins; one more indentation step keeps clear of the
+    // branch marks.
+    constexpr int kTextMargins = 12;
+    int widest = 0;
+    QList<std::pair<const QTreeWidgetItem*, int>> pending;
+    for (int i = 0; i < topLevelItemCount(); ++i)
+        pending.append({topLevelItem(i), 1});
+    while (!pending.isEmpty()) {
+        const auto [item, depth] = pending.takeLast();
+        widest = std::max(widest, depth * indentation() + metrics.horizontalAdvance(item->text(0)) +
+                                      kTextMargins);
+        for (int c = 0; c < item->childCount(); ++c)
+            pending.append({item->child(c), depth + 1});
+    }
+    return widest + 2 * frameWidth() + verticalScrollBar()->sizeHint().width();
 }
 
 void CWspTreeView::OnCurrentItemChanged(QTreeWidgetItem* current) {

@@ -2,13 +2,11 @@
 // groups and "Flex Modules", each item carrying the engine object its list shows.
 #pragma once
 
+#include "gui/common/tree_list.h"
 #include "platform/com/comptr.h"
 #include "platform/com/unknown.h"
 
 #include <QTreeWidget>
-
-#include <memory>
-#include <vector>
 
 class CCvkDoc;
 struct IGroupNode;
@@ -16,7 +14,7 @@ struct IThermGroup;
 
 enum class TreeItemKind { SystemInfo = 0, CmosGroup = 1, Smbios = 2, Modules = 4, ThermGroup = 5 };
 
-// What a tree item stands for; owned by the tree and released when the tree is emptied.
+// What a tree item stands for; owned by its item and released when the tree is emptied.
 struct CTreeItemData {
     TreeItemKind kind = TreeItemKind::SystemInfo;
     cvk::ComPtr<IUnknown> object;
@@ -31,7 +29,13 @@ public:
     bool built() const { return built_; }
     // Empties the tree and releases every item's engine object.
     void Clear();
-    CTreeItemData* DataOf(const QTreeWidgetItem* item) const;
+    CTreeItemData* DataOf(const QTreeWidgetItem* item) const { return ItemData::Of(item); }
+    // The width that shows every item's name whole, expanded or not.
+    int ContentWidth() const;
+
+Q_SIGNALS:
+    // The tree has been built for the workspace.
+    void treeBuilt();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -46,8 +50,9 @@ private:
     void AddThermGroup(QTreeWidgetItem* parent, IThermGroup* group);
     void OnCurrentItemChanged(QTreeWidgetItem* current);
 
+    using ItemData = CDataItem<CTreeItemData>;
+
     CCvkDoc* doc_;
-    std::vector<std::unique_ptr<CTreeItemData>> records_;
     bool built_ = false;
     bool building_ = false;
 };

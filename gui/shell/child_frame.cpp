@@ -13,6 +13,8 @@
 #include <QSplitter>
 #include <QToolBar>
 
+#include <algorithm>
+
 namespace {
 
 // The tool bar of the workspace window shows some commands with tips of its own.
@@ -63,7 +65,7 @@ CChildFrame::CChildFrame(std::unique_ptr<CCvkDoc> doc, CCvkApp* app)
     splitter_ = new QSplitter(Qt::Horizontal, this);
     splitter_->setObjectName(QStringLiteral("workspaceSplitter"));
     tree_ = new CWspTreeView(doc_.get(), splitter_);
-    right_ = new CCvkRightView(doc_.get(), app_, splitter_);
+    right_ = new CCvkRightView(doc_.get(), app_->preferences(), splitter_);
     splitter_->addWidget(tree_);
     splitter_->addWidget(right_);
     splitter_->setStretchFactor(1, 1);
@@ -72,6 +74,14 @@ CChildFrame::CChildFrame(std::unique_ptr<CCvkDoc> doc, CCvkApp* app)
     CreateToolBar();
     connect(doc_.get(), &CCvkDoc::titleChanged, this, &QWidget::setWindowTitle);
     connect(doc_.get(), &CCvkDoc::closed, this, &CChildFrame::OnDocumentClosed);
+    connect(tree_, &CWspTreeView::treeBuilt, this, &CChildFrame::FitTreePane);
+}
+
+void CChildFrame::FitTreePane() {
+    const QList<int> sizes = splitter_->sizes();
+    const int total = sizes.value(0) + sizes.value(1);
+    const int tree = std::clamp(tree_->ContentWidth(), kTreeWidth, kMaxTreeWidth);
+    splitter_->setSizes({tree, std::max(total - tree, 1)});
 }
 
 CChildFrame::~CChildFrame() {

@@ -15,7 +15,9 @@ class QSplitter;
 class CChildFrame : public QMainWindow {
     Q_OBJECT
 public:
+    // The tree pane starts this wide, or as wide as its names up to the maximum.
     static constexpr int kTreeWidth = 200;
+    static constexpr int kMaxTreeWidth = 360;
 
     CChildFrame(std::unique_ptr<CCvkDoc> doc, CCvkApp* app);
     ~CChildFrame() override;
@@ -36,6 +38,7 @@ protected:
 private:
     void CreateToolBar();
     void OnDocumentClosed();
+    void FitTreePane();
 
     CCvkApp* app_;
     std::unique_ptr<CCvkDoc> doc_;

@@ -1,60 +1,11 @@
 // The program's commands: menu texts, status-bar prompts, tool tips and accelerators.
 #pragma once
 
+#include "gui/common/command_ids.h"
+
 #include <QKeySequence>
 #include <QList>
 #include <QString>
-
-enum class Cmd {
-    New,
-    Open,
-    Close,
-    Save,
-    SaveAs,
-    AddRemove,
-    UpdateBios,
-    GenerateIni,
-    GenerateReport,
-    GenerateMedia,
-    GenerateBiosFile,
-    Options,
-    Exit,
-    Cut,
-    Copy,
-    Paste,
-    EditValue,
-    Lock,
-    Hide,
-    Prompt,
-    ResetDefaults,
-    MarkReviewed,
-    ClearLockHide,
-    FwhSize3,
-    FwhSize4,
-    FwhSize8,
-    ToggleToolBar,
-    ToggleStatusBar,
-    HelpTopics,
-    About,
-    NextPane,
-    PreviousPane,
-    kCount
-};
-
-// What the settings view is asked to do by the workspace window's commands.
-enum class ViewCommand {
-    Lock = 0,
-    Hide = 1,
-    ResetCmosDefaults = 2,
-    MarkAllReviewed = 3,
-    ClearLockHide = 4,
-    Prompt = 5,
-    EditValue = 6,
-    RestoreModuleDefaults = 7,
-    FwhSize3 = 11,
-    FwhSize4 = 12,
-    FwhSize8 = 13,
-};
 
 struct CommandInfo {
     Cmd id;

@@ -3,6 +3,7 @@
 
 #include "gui/common/engine_call.h"
 #include "gui/common/message_box.h"
+#include "gui/common/operation_guard.h"
 #include "gui/common/strings.h"
 #include "gui/document/cvk_doc.h"
 #include "gui/shell/child_frame.h"
@@ -27,6 +28,7 @@ CCvkApp* g_app = nullptr;
 
 CCvkApp::CCvkApp() {
     g_app = this;
+    cvkgui::SetOrderlyClose([this] { PostClose(); });
 }
 
 CCvkApp::~CCvkApp() {
@@ -35,8 +37,10 @@ CCvkApp::~CCvkApp() {
     server_.reset();
     if (comInitialised_)
         CoUninitialize();
-    if (g_app == this)
+    if (g_app == this) {
         g_app = nullptr;
+        cvkgui::SetOrderlyClose({});
+    }
 }
 
 CCvkApp* CCvkApp::instance() {
@@ -91,6 +95,17 @@ cvk::ComPtr<IServer> CCvkApp::GetServer() const {
     return server_;
 }
 
+cvk::ComPtr<IServer> CCvkApp::Server() const {
+    cvk::ComPtr<IServer> server = GetServer();
+    if (!server)
+        throw CEngineError(E_POINTER);
+    return server;
+}
+
+QWidget* CCvkApp::dialogParent() const {
+    return mainFrame_.get();
+}
+
 void CCvkApp::ShowSplash() {
     auto* splash = new CSplashWnd();
     splash->ShowFor(kSplashMilliseconds);
@@ -133,7 +148,7 @@ void CCvkApp::AddToRecentFileList(const QString& path) {
 }
 
 void CCvkApp::LoadSettings() {
-    try {
+    cvkgui::GuardOperation(cvkgui::Fatal(), [&] {
         // The server is asked for its subsystems here: the first use of the server, where a
         // missing engine comes to light.
         cvk::ComPtr<IServer> server = GetServer();
@@ -144,28 +159,26 @@ void CCvkApp::LoadSettings() {
         }
         auto settings = OpenSettings();
         settings->beginGroup(cvkgui::text::kSettingsGroup);
-        warnAdvancedCmos_ = settings->value(QStringLiteral("WarnAdvancedCMOS"), 1).toInt();
-        warnThermal_ = settings->value(QStringLiteral("WarnThermal"), 1).toInt();
-        biosDefaultDir_ = settings->value(QStringLiteral("BiosDefaultDir")).toString();
-        iniDefaultDir_ = settings->value(QStringLiteral("IniDefaultDir")).toString();
-        jpegDefaultDir_ = settings->value(QStringLiteral("JPEGDefaultDir")).toString();
-        cvwDefaultDir_ = settings->value(QStringLiteral("CvwDefaultDir")).toString();
-        reportDefaultDir_ = settings->value(QStringLiteral("ReportDefaultDir")).toString();
-    } catch (const std::exception&) {
-        ReportFatal();
-    }
+        prefs_.warnAdvancedCmos = settings->value(QStringLiteral("WarnAdvancedCMOS"), 1).toInt();
+        prefs_.warnThermal = settings->value(QStringLiteral("WarnThermal"), 1).toInt();
+        prefs_.biosDefaultDir = settings->value(QStringLiteral("BiosDefaultDir")).toString();
+        prefs_.iniDefaultDir = settings->value(QStringLiteral("IniDefaultDir")).toString();
+        prefs_.jpegDefaultDir = settings->value(QStringLiteral("JPEGDefaultDir")).toString();
+        prefs_.cvwDefaultDir = settings->value(QStringLiteral("CvwDefaultDir")).toString();
+        prefs_.reportDefaultDir = settings->value(QStringLiteral("ReportDefaultDir")).toString();
+    });
 }
 
 void CCvkApp::SaveSettings() const {
     auto settings = OpenSettings();
     settings->beginGroup(cvkgui::text::kSettingsGroup);
-    settings->setValue(QStringLiteral("WarnAdvancedCMOS"), warnAdvancedCmos_);
-    settings->setValue(QStringLiteral("WarnThermal"), warnThermal_);
-    settings->setValue(QStringLiteral("JPEGDefaultDir"), jpegDefaultDir_);
-    settings->setValue(QStringLiteral("BiosDefaultDir"), biosDefaultDir_);
-    settings->setValue(QStringLiteral("IniDefaultDir"), iniDefaultDir_);
-    settings->setValue(QStringLiteral("CvwDefaultDir"), cvwDefaultDir_);
-    settings->setValue(QStringLiteral("ReportDefaultDir"), reportDefaultDir_);
+    settings->setValue(QStringLiteral("WarnAdvancedCMOS"), prefs_.warnAdvancedCmos);
+    settings->setValue(QStringLiteral("WarnThermal"), prefs_.warnThermal);
+    settings->setValue(QStringLiteral("JPEGDefaultDir"), prefs_.jpegDefaultDir);
+    settings->setValue(QStringLiteral("BiosDefaultDir"), prefs_.biosDefaultDir);
+    settings->setValue(QStringLiteral("IniDefaultDir"), prefs_.iniDefaultDir);
+    settings->setValue(QStringLiteral("CvwDefaultDir"), prefs_.cvwDefaultDir);
+    settings->setValue(QStringLiteral("ReportDefaultDir"), prefs_.reportDefaultDir);
 }
 
 void CCvkApp::ExitInstance() {
@@ -238,8 +251,7 @@ void CCvkApp::WinHelp(int context) {
 }
 
 void CCvkApp::ReportFatal() {
-    CMessageBox::Error(cvkgui::text::kFatalError);
-    PostClose();
+    cvkgui::ReportFatal();
 }
 
 void CCvkApp::PostClose() {

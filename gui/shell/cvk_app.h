@@ -3,6 +3,7 @@
 #pragma once
 
 #include "engine/include/cvkserver.h"
+#include "gui/common/gui_host.h"
 #include "platform/com/comptr.h"
 
 #include <QObject>
@@ -17,7 +18,7 @@ class CHelpWnd;
 class CMainFrame;
 class QSettings;
 
-class CCvkApp : public QObject {
+class CCvkApp : public QObject, public CGuiHost {
     Q_OBJECT
 public:
     static constexpr int kMaxRecentFiles = 10;
@@ -44,22 +45,27 @@ public:
 
     const QString& programDir() const { return programDir_; }
     const QString& helpFilePath() const { return helpFilePath_; }
-    QString cvwDefaultDir() const { return cvwDefaultDir_; }
-    QString iniDefaultDir() const { return iniDefaultDir_; }
-    QString jpegDefaultDir() const { return jpegDefaultDir_; }
-    QString biosDefaultDir() const { return biosDefaultDir_; }
-    QString reportDefaultDir() const { return reportDefaultDir_; }
-    void setCvwDefaultDir(const QString& dir) { cvwDefaultDir_ = dir; }
-    void setIniDefaultDir(const QString& dir) { iniDefaultDir_ = dir; }
-    void setJpegDefaultDir(const QString& dir) { jpegDefaultDir_ = dir; }
-    void setBiosDefaultDir(const QString& dir) { biosDefaultDir_ = dir; }
-    void setReportDefaultDir(const QString& dir) { reportDefaultDir_ = dir; }
-    int warnAdvancedCmos() const { return warnAdvancedCmos_; }
-    int warnThermal() const { return warnThermal_; }
-    void setWarnAdvancedCmos(int on) { warnAdvancedCmos_ = on; }
-    void setWarnThermal(int on) { warnThermal_ = on; }
-    QString lastBiosFile() const { return lastBiosFile_; }
-    void setLastBiosFile(const QString& path) { lastBiosFile_ = path; }
+    QString cvwDefaultDir() const { return prefs_.cvwDefaultDir; }
+    QString iniDefaultDir() const { return prefs_.iniDefaultDir; }
+    QString jpegDefaultDir() const { return prefs_.jpegDefaultDir; }
+    QString biosDefaultDir() const { return prefs_.biosDefaultDir; }
+    QString reportDefaultDir() const { return prefs_.reportDefaultDir; }
+    void setCvwDefaultDir(const QString& dir) { prefs_.cvwDefaultDir = dir; }
+    void setIniDefaultDir(const QString& dir) { prefs_.iniDefaultDir = dir; }
+    void setJpegDefaultDir(const QString& dir) { prefs_.jpegDefaultDir = dir; }
+    void setBiosDefaultDir(const QString& dir) { prefs_.biosDefaultDir = dir; }
+    void setReportDefaultDir(const QString& dir) { prefs_.reportDefaultDir = dir; }
+    int warnAdvancedCmos() const { return prefs_.warnAdvancedCmos; }
+    int warnThermal() const { return prefs_.warnThermal; }
+    void setWarnAdvancedCmos(int on) { prefs_.warnAdvancedCmos = on; }
+    void setWarnThermal(int on) { prefs_.warnThermal = on; }
+    QString lastBiosFile() const { return prefs_.lastBiosFile; }
+    void setLastBiosFile(const QString& path) { prefs_.lastBiosFile = path; }
+
+    // What the document and the features are lent.
+    cvk::ComPtr<IServer> Server() const override;
+    CPreferences& preferences() override { return prefs_; }
+    QWidget* dialogParent() const override;
 
     // Commands owned by the application.
     void OnFileNew();
@@ -69,7 +75,7 @@ public:
     bool SaveAndCloseAll();
 
     QStringList recentFiles() const { return recentFiles_; }
-    void AddToRecentFileList(const QString& path);
+    void AddToRecentFileList(const QString& path) override;
 
     // Shows help with a context number (1 general, 2 CMOS, 3 SMBIOS, 4 thermal, 5 modules) in
     // the help window; when the help file cannot be read there, asks the desktop to open it.
@@ -86,7 +92,7 @@ public:
     void PostClose();
 
     // The number of the next new document's title ("Untitled1", "Untitled2", ...).
-    int NextUntitledNumber() { return ++untitledCount_; }
+    int NextUntitledNumber() override { return ++untitledCount_; }
 
     // Called by the main window once it has agreed to close: writes the settings back and
     // releases the server.
@@ -110,14 +116,7 @@ private:
 
     QString programDir_;
     QString helpFilePath_;
-    QString cvwDefaultDir_;
-    QString iniDefaultDir_;
-    QString jpegDefaultDir_;
-    QString biosDefaultDir_;
-    QString reportDefaultDir_;
-    QString lastBiosFile_;
-    int warnAdvancedCmos_ = 1;
-    int warnThermal_ = 0;
+    CPreferences prefs_;
     bool serverTried_ = false;
     bool comInitialised_ = false;
     bool exited_ = false;

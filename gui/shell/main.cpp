@@ -11,6 +11,12 @@ int main(int argc, char** argv) {
         QTextStream(stdout) << "corvane 2.10.0.0012" << Qt::endl;
         return 0;
     }
+    if (arguments.contains(QStringLiteral("--help"))) {
+        QTextStream(stdout) << "usage: corvane [WORKSPACE.cvw]\n"
+                               "       corvane --version\n"
+                               "       corvane --help\n";
+        return 0;
+    }
     CCvkApp app;
     if (!app.InitInstance(arguments))
         return 1;

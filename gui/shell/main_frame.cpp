@@ -4,8 +4,10 @@
 #include "gui/common/engine_call.h"
 #include "gui/common/icons.h"
 #include "gui/common/message_box.h"
+#include "gui/common/operation_guard.h"
 #include "gui/common/strings.h"
 #include "gui/document/cvk_doc.h"
+#include "gui/media/generate_floppy_sheet.h"
 #include "gui/settings/cvk_right_view.h"
 #include "gui/shell/about_dlg.h"
 #include "gui/shell/child_frame.h"
@@ -20,11 +22,14 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
+
+#include <algorithm>
 
 CMainFrame::CMainFrame(CCvkApp* app) : app_(app) {
     setObjectName(QStringLiteral("mainFrame"));
@@ -175,6 +180,16 @@ void CMainFrame::CreateStatusBar() {
         panes_[i] = label;
     }
     panes_[0]->setText(cvkgui::text::kIdlePrompt);
+    // The views' hints are shown whole: the message pane is never narrower than the widest,
+    // which makes the window's default size wide enough for them.
+    int widest = 0;
+    for (const QString& hint :
+         {cvkgui::text::kIdlePrompt, cvkgui::text::kHintEdit, cvkgui::text::kHintCmos,
+          cvkgui::text::kHintCmosSelect, cvkgui::text::kHintModules})
+        widest = std::max(widest, panes_[0]->fontMetrics().horizontalAdvance(hint));
+    const QMargins margins = panes_[0]->contentsMargins();
+    panes_[0]->setMinimumWidth(widest + margins.left() + margins.right() + 2 * panes_[0]->margin() +
+                               2);
     statusBar()->addWidget(panes_[0], 1);
     // The second pane is as wide as 79 blanks: other commands show progress and space there.
     panes_[1]->setMinimumWidth(panes_[1]->fontMetrics().horizontalAdvance(QString(79, u' ')));
@@ -207,6 +222,22 @@ QString CMainFrame::paneText(int pane) const {
     return pane >= 0 && pane < 5 ? panes_[pane]->text() : QString();
 }
 
+namespace {
+
+// Takes `key` away from the entries of a workspace window's system menu.
+void RemoveSystemMenuKey(QMdiSubWindow* window, const QKeySequence& key) {
+    QMenu* menu = window->systemMenu();
+    if (!menu)
+        return;
+    for (QAction* entry : menu->actions()) {
+        QList<QKeySequence> keys = entry->shortcuts();
+        if (keys.removeAll(key) > 0)
+            entry->setShortcuts(keys);
+    }
+}
+
+} // namespace
+
 CChildFrame* CMainFrame::CreateChildFrame(std::unique_ptr<CCvkDoc> doc) {
     auto* frame = new CChildFrame(std::move(doc), app_);
     QMdiSubWindow* window = mdiArea_->addSubWindow(frame);
@@ -214,6 +245,14 @@ CChildFrame* CMainFrame::CreateChildFrame(std::unique_ptr<CCvkDoc> doc) {
     frame->show();
     window->showMaximized();
     mdiArea_->setActiveSubWindow(window);
+    // The window's own Close key would make Ctrl+W ambiguous with Close Workspace, and Qt then
+    // runs neither; the window keeps its other close keys.
+    RemoveSystemMenuKey(window, ShortcutsOf(Cmd::Close).value(0));
+    CCvkDoc* shown = frame->document();
+    connect(shown, &CCvkDoc::statusTextChanged, this, &CMainFrame::SetMessageText);
+    connect(shown, &CCvkDoc::paneTextChanged, this, &CMainFrame::SetPaneText);
+    // A closed workspace leaves no hint of its views behind.
+    connect(shown, &CCvkDoc::closed, this, [this] { SetMessageText(cvkgui::text::kIdlePrompt); });
     connect(frame->document(), &CCvkDoc::modifiedChanged, this, &CMainFrame::UpdateCommandUI);
     connect(frame->document(), &CCvkDoc::viewsUpdate, this, &CMainFrame::UpdateCommandUI,
             Qt::QueuedConnection);
@@ -315,15 +354,19 @@ void CMainFrame::OnCommand(Cmd id) {
         if (frame)
             frame->rightView()->OnViewCommand(id);
         break;
+    case Cmd::GenerateMedia:
+        if (doc &&
+            !CGenerateFloppyPropertySheet::Run(this, app_->GetServer().get(),
+                                               doc->GetWorkspace().get(), app_->biosDefaultDir()))
+            app_->ReportFatal();
+        break;
     case Cmd::GenerateIni:
     case Cmd::GenerateReport:
     case Cmd::GenerateBiosFile:
     case Cmd::Options:
         RunOutputCommand(app_, id);
         break;
-    case Cmd::GenerateMedia:
     case Cmd::kCount:
-        // The media wizard comes with its own command.
         break;
     }
     UpdateCommandUI();
@@ -396,27 +439,30 @@ void CMainFrame::UpdateCommandUI() {
          {Cmd::Close, Cmd::Save, Cmd::SaveAs, Cmd::AddRemove, Cmd::UpdateBios, Cmd::GenerateIni,
           Cmd::GenerateReport, Cmd::GenerateMedia, Cmd::NextPane, Cmd::PreviousPane})
         action(id)->setEnabled(workspaceWindow);
-    for (Cmd id :
-         {Cmd::Lock, Cmd::Hide, Cmd::Prompt, Cmd::EditValue, Cmd::ResetDefaults, Cmd::MarkReviewed,
-          Cmd::ClearLockHide, Cmd::FwhSize3, Cmd::FwhSize4, Cmd::FwhSize8})
+    for (Cmd id : {Cmd::Lock, Cmd::Hide, Cmd::Prompt, Cmd::EditValue, Cmd::ResetDefaults,
+                   Cmd::MarkReviewed, Cmd::ClearLockHide})
         action(id)->setEnabled(IsViewCommandEnabled(id));
+    // The firmware hub size can always be chosen; without a workspace the command says so.
+    for (Cmd id : {Cmd::FwhSize3, Cmd::FwhSize4, Cmd::FwhSize8})
+        action(id)->setEnabled(true);
     const bool modules = frame && frame->rightView()->mode() == CCvkRightView::ModeModules;
     action(Cmd::ResetDefaults)
         ->setText(QString::fromLatin1(modules ? kRestoreModuleDefaultsText
                                               : InfoOf(Cmd::ResetDefaults).menuText));
     bool flex = false;
     if (CCvkDoc* doc = frame ? frame->document() : nullptr; doc && doc->hasWorkspace()) {
-        try {
-            const LONG flexMask = GetLong(app_->GetServer().get(), &IServer::get_SUB_SYS_MASK_FLEX);
+        // An enabling test that fails reports it once; the window is closing then.
+        auto reportOnce = [this](HRESULT) {
+            if (enablingFailed_)
+                return;
+            enablingFailed_ = true;
+            cvkgui::ReportFatal();
+        };
+        cvkgui::GuardOperation(reportOnce, [&] {
+            const LONG flexMask = GetLong(doc->GetServer().get(), &IServer::get_SUB_SYS_MASK_FLEX);
             const LONG mask = GetLong(doc->GetWorkspace().get(), &IWorkspace::get_SubsystemMask);
             flex = flexMask != 0 && (mask & flexMask) == flexMask;
-        } catch (const std::exception&) {
-            flex = false;
-            if (!enablingFailed_) {
-                enablingFailed_ = true;
-                app_->ReportFatal();
-            }
-        }
+        });
     }
     action(Cmd::GenerateBiosFile)->setEnabled(flex);
     UpdateEditCommands();

@@ -149,10 +149,32 @@ bool NameLess::operator()(std::string_view a, std::string_view b) const {
     return a.size() < b.size();
 }
 
-std::string StorePath() {
+namespace {
+Scope editScope = Scope::User;
+} // namespace
+
+std::string UserStorePath() {
     if (const char* path = std::getenv("CORVANE_REGISTRY"); path && *path)
         return path;
     return DefaultStorePath();
+}
+
+std::string MachineStorePath() {
+    if (const char* path = std::getenv("CORVANE_MACHINE_REGISTRY"); path && *path)
+        return path;
+    return "/var/lib/corvane/registry";
+}
+
+void SetEditScope(Scope scope) {
+    editScope = scope;
+}
+
+Scope EditScope() {
+    return editScope;
+}
+
+std::string StorePath() {
+    return editScope == Scope::Machine ? MachineStorePath() : UserStorePath();
 }
 
 HRESULT Store::Load(const std::string& path, Store* store) {
@@ -362,13 +384,25 @@ HRESULT DeleteTree(std::string_view key) {
     return EditStore([&](Store& store) { return store.DeleteTree(key); });
 }
 
-HRESULT GetValue(std::string_view key, std::string_view name, std::string* value) {
-    std::lock_guard lock(StoreMutex());
+namespace {
+
+HRESULT GetValueFrom(const std::string& path, std::string_view key, std::string_view name,
+                     std::string* value) {
     Store store;
-    HRESULT hr = Store::Load(StorePath(), &store);
+    HRESULT hr = Store::Load(path, &store);
     if (FAILED(hr))
         return hr;
     return store.GetValue(key, name, value);
+}
+
+} // namespace
+
+HRESULT GetValue(std::string_view key, std::string_view name, std::string* value) {
+    std::lock_guard lock(StoreMutex());
+    HRESULT hr = GetValueFrom(UserStorePath(), key, name, value);
+    if (hr != REGDB_E_KEYMISSING)
+        return hr;
+    return GetValueFrom(MachineStorePath(), key, name, value);
 }
 
 namespace {

@@ -11,8 +11,21 @@
 
 namespace cvk::registry {
 
-// `$CORVANE_REGISTRY` when set, else `$XDG_CONFIG_HOME/corvane/registry`, else
-// `~/.config/corvane/registry`.
+// Two stores, as the registry has a user part and a machine part: lookups read the user's store
+// first, then the machine's; edits go to the store of the process's edit scope (the user's
+// unless a system installer chose the machine's).
+enum class Scope { User, Machine };
+
+// The user's store: `$CORVANE_REGISTRY` when set, else `$XDG_CONFIG_HOME/corvane/registry`,
+// else `~/.config/corvane/registry`.
+CVK_COM_API std::string UserStorePath();
+// The machine-wide store that a system package writes: `$CORVANE_MACHINE_REGISTRY` when set,
+// else /var/lib/corvane/registry.
+CVK_COM_API std::string MachineStorePath();
+// Where edits of this process go (the user's store by default).
+CVK_COM_API void SetEditScope(Scope scope);
+CVK_COM_API Scope EditScope();
+// The store that edits go to.
 CVK_COM_API std::string StorePath();
 
 // Orders paths and names without regard to ASCII case, as the registry does, and sorts a key
@@ -65,6 +78,7 @@ private:
 // are serialised; separate processes writing at once are not expected.
 CVK_COM_API HRESULT SetValue(std::string_view key, std::string_view name, std::string_view value);
 CVK_COM_API HRESULT DeleteTree(std::string_view key);
+// Reads the value from the user's store, or from the machine's when the user's lacks it.
 CVK_COM_API HRESULT GetValue(std::string_view key, std::string_view name, std::string* value);
 // Loads the store at StorePath(), lets `edit` change it, and saves it when `edit` succeeds.
 template <class Edit> HRESULT EditStore(Edit&& edit);

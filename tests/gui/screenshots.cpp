@@ -1,6 +1,8 @@
 // gui_screenshots: opens the demo board in the program and writes PNG pictures of the main
-// window, "Create A Workspace", the INI and report dialogs and Options into the folder named
-// on the command line.
+// window, "Create A Workspace", the INI and report dialogs, Options and "Generate Media" into the
+// folder named on the command line.
+#include "gui/document/cvk_doc.h"
+#include "gui/media/generate_floppy_sheet.h"
 #include "gui/settings/cmos_list.h"
 #include "gui/settings/cvk_right_view.h"
 #include "gui/settings/wsp_tree_view.h"
@@ -9,6 +11,7 @@
 #include "tests/gui/support/gui_test_support.h"
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTreeWidget>
@@ -51,6 +54,24 @@ void ShowLargestGroup(CChildFrame* frame, TreeItemKind kind) {
     }
     tree->expandAll();
     tree->setCurrentItem(best);
+}
+
+// Both pages of "Generate Media" and its progress window part-way.
+bool ShootMediaWizard(guitest::Program& program, const QDir& folder) {
+    CGenerateFloppyPropertySheet::Context context;
+    context.server = program.app()->GetServer().get();
+    context.workspace = program.app()->activeDocument()->GetWorkspace().get();
+    CGenerateFloppyPropertySheet wizard(context, program.app()->mainFrame());
+    wizard.findChild<QLineEdit*>(QStringLiteral("destinationEdit"))->setText(QDir::tempPath());
+    wizard.show();
+    bool ok = Save(&wizard, folder, QStringLiteral("media-files.png"));
+    wizard.next();
+    ok = Save(&wizard, folder, QStringLiteral("media-options.png")) && ok;
+    CCopyProgressDlg progress(&wizard);
+    progress.SetStep(3, QStringLiteral("cvk.bat"));
+    progress.show();
+    ok = Save(&progress, folder, QStringLiteral("media-progress.png")) && ok;
+    return ok;
 }
 
 // Triggers `id` and saves a picture of its dialog, which is then cancelled.
@@ -112,5 +133,5 @@ int main(int argc, char** argv) {
     ok = SaveDialog(main, Cmd::GenerateIni, folder, QStringLiteral("generate-ini.png")) && ok;
     ok = SaveDialog(main, Cmd::GenerateReport, folder, QStringLiteral("generate-report.png")) && ok;
     ok = SaveDialog(main, Cmd::Options, folder, QStringLiteral("options.png")) && ok;
-    return ok ? 0 : 1;
+    return ShootMediaWizard(program, folder) && ok ? 0 : 1;
 }

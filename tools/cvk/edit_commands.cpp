@@ -1,6 +1,7 @@
 // cvk commands that edit a workspace (and save it back) or write its outputs.
 #include "tools/cvk/edit_commands.h"
 
+#include "client/module_type.h"
 #include "platform/com/bstr.h"
 #include "platform/com/errorinfo.h"
 #include "platform/com/runtime.h"
@@ -85,19 +86,6 @@ std::string YesNo(VARIANT_BOOL flag) {
     return flag ? "yes" : "no";
 }
 
-const char* TypeName(MODULE_TYPE type) {
-    switch (type) {
-    case CVK_MOD_TYPE_LANGUAGE:
-        return "language";
-    case CVK_MOD_TYPE_LOGO:
-        return "logo";
-    case CVK_MOD_TYPE_BADGE:
-        return "badge";
-    default:
-        return "normal";
-    }
-}
-
 HRESULT PrintModule(IFlexModule* module) {
     LONG handle = 0, size = 0;
     VARIANT_BOOL in = VARIANT_FALSE, required = VARIANT_FALSE, isDefault = VARIANT_FALSE;
@@ -117,7 +105,7 @@ HRESULT PrintModule(IFlexModule* module) {
         depends += (depends.empty() ? " (needs " : ", ") + HandleText(dependency);
     std::printf("%6s  %-3s %-8s %-8s %-8s %10d  %s%s\n", HandleText(handle).c_str(),
                 YesNo(in).c_str(), required ? "required" : "", isDefault ? "default" : "",
-                TypeName(type), static_cast<int>(size), name.utf8().c_str(),
+                cvkclient::ModuleTypeName(type), static_cast<int>(size), name.utf8().c_str(),
                 depends.empty() ? "" : (depends + ")").c_str());
     return S_OK;
 }

@@ -1,8 +1,10 @@
 // cvk: the command line over the engine's interfaces: create, edit, describe, generate outputs.
 #include "tools/cvk/commands.h"
+#include "tools/cvk/compare_commands.h"
 #include "tools/cvk/components.h"
 #include "tools/cvk/edit_commands.h"
 #include "tools/cvk/engine_client.h"
+#include "tools/cvk/media_command.h"
 #include "tools/cvk/session.h"
 
 #include <charconv>
@@ -19,7 +21,10 @@ using namespace cvktool;
 constexpr char kUsage[] =
     "usage: cvk new MAP.cvk [--components LIST] --out WORKSPACE.cvw\n"
     "       cvk info WORKSPACE.cvw\n"
-    "       cvk show WORKSPACE.cvw [--json]\n"
+    "       cvk show WORKSPACE.cvw [--json] [--find TEXT]\n"
+    "       cvk diff OLD.cvk|WORKSPACE.cvw NEW.cvk [--json]\n"
+    "       cvk changes WORKSPACE.cvw [--json]\n"
+    "       cvk export WORKSPACE.cvw OUT.json\n"
     "       cvk set WORKSPACE.cvw SETTING=CHOICE ...\n"
     "       cvk lock|unlock|hide|unhide WORKSPACE.cvw SETTING ...\n"
     "       cvk reviewed WORKSPACE.cvw\n"
@@ -39,6 +44,9 @@ constexpr char kUsage[] =
     "       cvk report WORKSPACE.cvw OUT.txt [--components LIST]\n"
     "       cvk batch WORKSPACE.cvw DIR [--base NAME] [--bios FILE] [--lang FILE]\n"
     "                 [--components LIST] [--log] [--report]\n"
+    "       cvk media WORKSPACE.cvw DIR [--base NAME] [--components LIST] [--batch] [--log]\n"
+    "                 [--report] [--bios FILE.bio] [--lang FILE.lng] [--cvtool DIR]\n"
+    "                 [--romwrite DIR] [--overwrite]\n"
     "       cvk --version\n"
     "       cvk --help\n"
     "\n"
@@ -102,14 +110,21 @@ int New(const Args& args) {
     return RunNew(options);
 }
 
-// Commands that take one workspace file and, for show, the --json flag.
+// Commands that take one workspace file and, for show, the --json flag and --find TEXT.
 int OnWorkspace(std::string_view command, const Args& args) {
-    std::string file;
+    std::string file, error;
+    std::optional<std::string> find;
     bool json = false;
-    for (std::string_view arg : args) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string_view arg = args[i];
+        std::string value;
         if (command == "show" && arg == "--json")
             json = true;
-        else if (arg.starts_with("-"))
+        else if (command == "show" && TakeOption(args, &i, "--find", &value, &error)) {
+            if (!error.empty())
+                return ReportUsage("show: " + error);
+            find = value;
+        } else if (arg.starts_with("-"))
             return ReportUsage(std::string(command) + ": unknown option " + std::string(arg));
         else if (file.empty())
             file = std::string(arg);
@@ -118,6 +133,8 @@ int OnWorkspace(std::string_view command, const Args& args) {
     }
     if (file.empty())
         return ReportUsage(std::string(command) + ": no workspace file given");
+    if (find)
+        return RunFind(file, *find, json);
     return command == "info" ? RunInfo(file) : RunShow(file, json);
 }
 
@@ -289,6 +306,30 @@ int WorkspaceAndOne(std::string_view command, const Args& args) {
     return RunFlashSize(ws, bytes);
 }
 
+// diff, changes and export: one or two files and, for the first two, the --json flag.
+int Compare(std::string_view command, const Args& args) {
+    Parsed parsed;
+    const bool takesJson = command != "export";
+    if (auto bad = Parse(command, args, {},
+                         takesJson ? std::initializer_list<std::string_view>{"--json"}
+                                   : std::initializer_list<std::string_view>{},
+                         &parsed))
+        return *bad;
+    if (command == "changes") {
+        if (auto bad = CountWords(command, parsed, 1, 1, "one workspace file"))
+            return *bad;
+        return RunChanges(parsed.words[0], parsed.Has("--json"));
+    }
+    if (command == "export") {
+        if (auto bad = CountWords(command, parsed, 2, 2, "a workspace file and an output file"))
+            return *bad;
+        return RunExport(parsed.words[0], parsed.words[1]);
+    }
+    if (auto bad = CountWords(command, parsed, 2, 2, "an old map or workspace and a new map"))
+        return *bad;
+    return RunDiff(parsed.words[0], parsed.words[1], parsed.Has("--json"));
+}
+
 int Module(const Args& args) {
     Parsed parsed;
     if (auto bad = Parse("module", args, {}, {}, &parsed))
@@ -376,12 +417,17 @@ int Dispatch(int argc, char** argv) {
          {"ini", "report", "update", "apply", "bios", "components", "flash-size"})
         if (command == name)
             return WorkspaceAndOne(command, rest);
+    for (const char* name : {"diff", "changes", "export"})
+        if (command == name)
+            return Compare(command, rest);
     if (command == "module")
         return Module(rest);
     if (command == "logo")
         return Logo(rest);
     if (command == "batch")
         return Batch(rest);
+    if (command == "media")
+        return RunMediaCommand({rest.begin(), rest.end()});
     return ReportUsage("unknown command \"" + std::string(command) + "\"");
 }
 

@@ -1,6 +1,7 @@
 // The JSON description of a workspace: the workspace's own part and one part per subsystem.
 #include "tools/cvk/workspace_json.h"
 
+#include "client/module_type.h"
 #include "platform/com/bstr.h"
 #include "platform/com/errorinfo.h"
 #include "platform/com/variant.h"
@@ -333,19 +334,6 @@ HRESULT DescribeSmbios(ISmbiosList* list, Json* out) {
     return S_OK;
 }
 
-const char* ModuleTypeName(MODULE_TYPE type) {
-    switch (type) {
-    case CVK_MOD_TYPE_LANGUAGE:
-        return "language";
-    case CVK_MOD_TYPE_LOGO:
-        return "logo";
-    case CVK_MOD_TYPE_BADGE:
-        return "badge";
-    default:
-        return "normal";
-    }
-}
-
 HRESULT DescribeLogo(IFlexModule* module, Json* out) {
     cvk::ComPtr<IFlexLogoModule> logo;
     CVK_RETURN_IF_FAILED(module->QueryInterface(IFlexLogoModule::iid, logo.put_void()));
@@ -371,7 +359,7 @@ HRESULT DescribeModule(IFlexModule* module, Json* out) {
     m["handle"] = static_cast<std::uint32_t>(handle);
     MODULE_TYPE type = CVK_MOD_TYPE_NORMAL;
     CVK_RETURN_IF_FAILED(module->get_Type(&type));
-    m["type"] = ModuleTypeName(type);
+    m["type"] = cvkclient::ModuleTypeName(type);
     CVK_RETURN_IF_FAILED(Text(module, &IFlexModule::get_ShortDescription, &m["name"]));
     CVK_RETURN_IF_FAILED(Text(module, &IFlexModule::get_LongDescription, &m["description"]));
     CVK_RETURN_IF_FAILED(Number(module, &IFlexModule::get_Size, &m["size"]));

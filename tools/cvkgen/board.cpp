@@ -1,8 +1,8 @@
 // Reading of board descriptions (JSON) and their translation into map-file records.
 #include "tools/cvkgen/board.h"
 
-#include "platform/text/codepage.h"
 #include "tools/cvkgen/flash_image_parse.h"
+#include "tools/cvkgen/json_fields.h"
 
 #include <nlohmann/json.hpp>
 
@@ -25,46 +25,6 @@ constexpr unsigned kCmosBytes = 256;
 constexpr std::uint16_t kFirstAutoToken = 0x0010;
 constexpr std::uint16_t kLabelItemType = 0x42;
 
-[[noreturn]] void Fail(const std::string& where, const std::string& what) {
-    throw BoardError(where + ": " + what);
-}
-
-void CheckKeys(const json& object, const std::string& where,
-               std::initializer_list<const char*> allowed) {
-    if (!object.is_object())
-        Fail(where, "expected an object");
-    for (const auto& [key, value] : object.items()) {
-        bool known = false;
-        for (const char* name : allowed)
-            known = known || key == name;
-        if (!known)
-            Fail(where, "unknown key \"" + key + "\"");
-    }
-}
-
-// A number, or a string holding one ("0x5A" or "90").
-std::uint64_t ToUnsigned(const json& value, const std::string& where, std::uint64_t max) {
-    std::uint64_t result = 0;
-    if (value.is_number_unsigned()) {
-        result = value.get<std::uint64_t>();
-    } else if (value.is_string()) {
-        const std::string text = value.get<std::string>();
-        std::size_t used = 0;
-        try {
-            result = std::stoull(text, &used, 0);
-        } catch (const std::exception&) {
-            used = 0;
-        }
-        if (used == 0 || used != text.size())
-            Fail(where, "\"" + text + "\" is not a number");
-    } else {
-        Fail(where, "expected a non-negative number");
-    }
-    if (result > max)
-        Fail(where, std::to_string(result) + " is above " + std::to_string(max));
-    return result;
-}
-
 template <typename T>
 T Unsigned(const json& object, const char* key, const std::string& where, T fallback) {
     if (!object.contains(key))
@@ -74,12 +34,7 @@ T Unsigned(const json& object, const char* key, const std::string& where, T fall
 
 // UTF-8 from the description to the map file's Windows-1252 bytes.
 std::string ToFileText(const json& value, const std::string& where) {
-    if (!value.is_string())
-        Fail(where, "expected a string");
-    const std::u16string wide = cvk::text::Utf8ToUtf16(value.get<std::string>());
-    std::string bytes = cvk::text::EncodeWindows1252(wide);
-    if (cvk::text::DecodeWindows1252(bytes) != wide)
-        Fail(where, "has characters that Windows-1252 lacks");
+    std::string bytes = ToWindows1252(value, where);
     if (bytes.find('\0') != std::string::npos)
         Fail(where, "contains a NUL character");
     if (bytes.size() >= cvk::kFileStringMax)

@@ -1,8 +1,8 @@
 // The modules section of a board description, and writing the modular flash image.
 #include "tools/cvkgen/flash_image.h"
 
-#include "platform/text/codepage.h"
 #include "tools/cvkgen/flash_image_parse.h"
+#include "tools/cvkgen/json_fields.h"
 #include "tools/cvkgen/map_writer.h"
 
 #include <nlohmann/json.hpp>
@@ -22,41 +22,9 @@ constexpr std::uint64_t kMaxGeneratedBytes = 64u << 20;
 constexpr std::size_t kMaxNameBytes = 255;
 constexpr std::size_t kMaxDescriptionBytes = 4096;
 
-[[noreturn]] void Fail(const std::string& where, const std::string& what) {
-    throw BoardError(where + ": " + what);
-}
-
-void CheckKeys(const json& object, const std::string& where,
-               std::initializer_list<const char*> allowed) {
-    if (!object.is_object())
-        Fail(where, "expected an object");
-    for (const auto& item : object.items())
-        if (std::none_of(allowed.begin(), allowed.end(),
-                         [&](const char* name) { return item.key() == name; }))
-            Fail(where, "unknown key \"" + item.key() + "\"");
-}
-
 // A number, or a string holding one ("0x100000" or "1048576").
 std::uint32_t Number(const json& value, const std::string& where, std::uint64_t max = kMaxValue) {
-    std::uint64_t result = 0;
-    if (value.is_number_unsigned()) {
-        result = value.get<std::uint64_t>();
-    } else if (value.is_string()) {
-        const std::string text = value.get<std::string>();
-        std::size_t used = 0;
-        try {
-            result = std::stoull(text, &used, 0);
-        } catch (const std::exception&) {
-            used = 0;
-        }
-        if (used == 0 || used != text.size())
-            Fail(where, "\"" + text + "\" is not a number");
-    } else {
-        Fail(where, "expected a non-negative number");
-    }
-    if (result > max)
-        Fail(where, std::to_string(result) + " is above " + std::to_string(max));
-    return static_cast<std::uint32_t>(result);
+    return static_cast<std::uint32_t>(ToUnsigned(value, where, max));
 }
 
 std::uint32_t NumberOr(const json& object, const char* key, const std::string& where,
@@ -79,12 +47,7 @@ std::string Text(const json& object, const char* key, const std::string& where,
         return {};
     const json& value = object.at(key);
     const std::string place = where + "/" + key;
-    if (!value.is_string())
-        Fail(place, "expected a string");
-    const std::u16string wide = cvk::text::Utf8ToUtf16(value.get<std::string>());
-    std::string bytes = cvk::text::EncodeWindows1252(wide);
-    if (cvk::text::DecodeWindows1252(bytes) != wide)
-        Fail(place, "has characters that Windows-1252 lacks");
+    std::string bytes = ToWindows1252(value, place);
     if (bytes.size() > maxBytes)
         Fail(place, "is longer than " + std::to_string(maxBytes) + " bytes");
     return bytes;

@@ -16,7 +16,8 @@ struct CommandLine {
 };
 
 constexpr const char* kUsage = "usage: cvkgen BOARD.json OUT.cvk [--bio OUT.bio]\n"
-                               "       cvkgen --version\n";
+                               "       cvkgen --version\n"
+                               "       cvkgen --help\n";
 
 bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& line, std::string& error) {
     std::vector<std::string> positional;
@@ -60,6 +61,10 @@ int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
     if (args.size() == 1 && args[0] == "--version") {
         std::printf("cvkgen %s\n", cvk::EngineVersionText().c_str());
+        return 0;
+    }
+    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+        std::fputs(kUsage, stdout);
         return 0;
     }
     CommandLine line;

@@ -1,5 +1,6 @@
 // cvkreg: registers and unregisters component libraries through their own entry points.
 #include "platform/com/com.h"
+#include "platform/com/registry.h"
 
 #include <cstdio>
 #include <cstring>
@@ -16,9 +17,10 @@ constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
 
 void PrintUsage(std::FILE* out) {
-    std::fprintf(out, "usage: cvkreg LIBRARY        register the library's classes\n"
-                      "       cvkreg -u LIBRARY     unregister them\n"
-                      "       cvkreg --version\n");
+    std::fprintf(out, "usage: cvkreg [--system] LIBRARY      register the library's classes\n"
+                      "       cvkreg [--system] -u LIBRARY   unregister them\n"
+                      "       cvkreg --version\n"
+                      "--system edits the machine-wide store instead of the user's.\n");
 }
 
 int Fail(const std::string& what, HRESULT hr) {
@@ -75,10 +77,16 @@ int main(int argc, char** argv) {
         PrintUsage(stdout);
         return 0;
     }
-    if (argc == 2 && argv[1][0] != '-')
-        return Run(argv[1], false);
-    if (argc == 3 && std::strcmp(argv[1], "-u") == 0)
-        return Run(argv[2], true);
+    int at = 1;
+    if (at < argc && std::strcmp(argv[at], "--system") == 0) {
+        cvk::registry::SetEditScope(cvk::registry::Scope::Machine);
+        ++at;
+    }
+    const int left = argc - at;
+    if (left == 1 && argv[at][0] != '-')
+        return Run(argv[at], false);
+    if (left == 2 && std::strcmp(argv[at], "-u") == 0)
+        return Run(argv[at + 1], true);
     PrintUsage(stderr);
     return kExitUsage;
 }

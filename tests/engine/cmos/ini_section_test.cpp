@@ -13,8 +13,7 @@ std::string Value(const Cmos& cmos, const char* section, const char* key) {
     IniWriter ini;
     EXPECT_EQ(cmos.WriteIni(ini), S_OK);
     std::string value;
-    int status = 0;
-    ini.GetString(section, key, value, status, "<none>");
+    ini.GetString(section, key, value, "<none>");
     return value;
 }
 

@@ -16,34 +16,6 @@
 
 namespace cvk::testing {
 
-void EngineTest::SetUp() {
-    static std::atomic<int> serial{0};
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    folder_ =
-        std::filesystem::temp_directory_path() / ("cvk-core-" + std::to_string(::getpid()) + "-" +
-                                                  std::to_string(serial++) + "-" + info->name());
-    std::filesystem::remove_all(folder_);
-    std::filesystem::create_directories(folder_);
-    com_ = CoInitialize(nullptr);
-    ASSERT_EQ(com_, S_OK);
-    ASSERT_EQ(CoCreateInstance(CLSID_Server, nullptr, CLSCTX_INPROC_SERVER, IServer::iid,
-                               server_.put_void()),
-              S_OK);
-    SetErrorInfo(0, nullptr);
-}
-
-void EngineTest::TearDown() {
-    server_ = nullptr;
-    SetErrorInfo(0, nullptr);
-    if (SUCCEEDED(com_))
-        CoUninitialize();
-    std::error_code ec;
-    // A test may have made the folder read-only; give the permission back to remove it.
-    std::filesystem::permissions(folder_, std::filesystem::perms::owner_all,
-                                 std::filesystem::perm_options::add, ec);
-    std::filesystem::remove_all(folder_, ec);
-}
-
 std::string EngineTest::WriteMap(const std::string& name) {
     return WriteMap(name, SmallMap());
 }
@@ -69,12 +41,12 @@ std::string EngineTest::WriteFlashImage(const std::string& name) {
     core.payload = "core";
     image.modules = {core};
     std::string why;
-    EXPECT_EQ(modweave::WriteImageFiles(image, folder_.string(), {name}, &why), S_OK) << why;
+    EXPECT_EQ(modweave::WriteImageFiles(image, folder().string(), {name}, &why), S_OK) << why;
     return PathOf(name);
 }
 
 void EngineTest::WriteFile(const std::string& name, std::string_view bytes) const {
-    std::ofstream out(folder_ / name, std::ios::binary | std::ios::trunc);
+    std::ofstream out(folder() / name, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), std::streamsize(bytes.size()));
     ASSERT_TRUE(out.good());
 }
@@ -89,20 +61,20 @@ std::string EngineTest::ReadFile(const std::string& path) const {
 ComPtr<IWorkspace> EngineTest::NewWorkspace(LONG mask, const std::string& mapFile) {
     ComPtr<IWorkspace> workspace;
     Bstr path = Bstr::FromUtf8(mapFile);
-    EXPECT_EQ(server_->NewWorkspace(mask, path.get(), workspace.put()), S_OK)
+    EXPECT_EQ(server()->NewWorkspace(mask, path.get(), workspace.put()), S_OK)
         << "mask " << mask << ": " << Bstr(TakeErrorDescription()).utf8();
     return workspace;
 }
 
 std::string EngineTest::Save(IWorkspace* workspace, const std::string& name) {
     Bstr path = Bstr::FromUtf8(PathOf(name));
-    EXPECT_EQ(server_->SaveWorkspace(workspace, path.get()), S_OK);
+    EXPECT_EQ(server()->SaveWorkspace(workspace, path.get()), S_OK);
     return PathOf(name);
 }
 
 HRESULT EngineTest::Open(const std::string& path, ComPtr<IWorkspace>* workspace) {
     Bstr name = Bstr::FromUtf8(path);
-    return server_->OpenWorkspace(name.get(), workspace->put());
+    return server()->OpenWorkspace(name.get(), workspace->put());
 }
 
 std::string EngineTest::ReadWorkspaceStream(const std::string& path) {
@@ -142,14 +114,14 @@ void EngineTest::WriteWorkspaceStream(const std::string& path, std::string_view 
 std::string EngineTest::SavedStream(LONG mask) {
     ComPtr<IWorkspace> workspace = NewWorkspace(mask, WriteMap("saved.cvk"));
     const std::string path = Save(workspace.get(), "saved.cvw");
-    EXPECT_EQ(server_->CloseWorkspace(workspace.get()), S_OK);
+    EXPECT_EQ(server()->CloseWorkspace(workspace.get()), S_OK);
     return ReadWorkspaceStream(path);
 }
 
 HRESULT EngineTest::OpenStream(std::string_view bytes, ComPtr<IWorkspace>* workspace) {
     const std::string path = PathOf("patched.cvw");
     WriteWorkspaceStream(path, bytes);
-    server_->CloseWorkspace(nullptr);
+    server()->CloseWorkspace(nullptr);
     SetErrorInfo(0, nullptr);
     return Open(path, workspace);
 }

@@ -4,6 +4,7 @@
 
 #include "engine/include/cvkserver.h"
 #include "platform/com/com.h"
+#include "tests/support/server_test.h"
 #include "tools/cvkgen/map_writer.h"
 
 #include <gtest/gtest.h>
@@ -15,13 +16,9 @@
 namespace cvk::testing {
 
 // A per-test folder, the runtime initialised and a Server created by CoCreateInstance.
-class EngineTest : public ::testing::Test {
+class EngineTest : public ServerTest {
 protected:
-    void SetUp() override;
-    void TearDown() override;
-
-    IServer* server() const { return server_.get(); }
-    std::string PathOf(const std::string& name) const { return (folder_ / name).string(); }
+    EngineTest() : ServerTest("cvk-core-") {}
 
     // Writes SmallMap() (or `content`) as `name`; returns its path.
     std::string WriteMap(const std::string& name);
@@ -46,11 +43,6 @@ protected:
     std::string SavedStream(LONG mask);
     // Writes `bytes` as a workspace file, closes the current workspace and opens the file.
     HRESULT OpenStream(std::string_view bytes, ComPtr<IWorkspace>* workspace);
-
-private:
-    std::filesystem::path folder_;
-    HRESULT com_ = E_FAIL;
-    ComPtr<IServer> server_;
 };
 
 // The description the failed call left for this thread ("" when none).

@@ -103,34 +103,6 @@ std::u16string TakeErrorDescription() {
     return TakeErrorText(&text) ? text.description : std::u16string();
 }
 
-void FlexTest::SetUp() {
-    static std::atomic<int> serial{0};
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    folder_ = std::filesystem::temp_directory_path() /
-              ("cvk-modules-" + std::to_string(::getpid()) + "-" + std::to_string(serial++) + "-" +
-               info->name());
-    std::filesystem::remove_all(folder_);
-    std::filesystem::create_directories(folder_);
-    com_ = CoInitialize(nullptr);
-    ASSERT_EQ(com_, S_OK);
-    ASSERT_EQ(CoCreateInstance(CLSID_Server, nullptr, CLSCTX_INPROC_SERVER, IServer::iid,
-                               server_.put_void()),
-              S_OK);
-    SetErrorInfo(0, nullptr);
-}
-
-void FlexTest::TearDown() {
-    server_ = nullptr;
-    SetErrorInfo(0, nullptr);
-    if (SUCCEEDED(com_))
-        CoUninitialize();
-    std::error_code ec;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder_, ec))
-        std::filesystem::permissions(entry.path(), std::filesystem::perms::owner_all,
-                                     std::filesystem::perm_options::add, ec);
-    std::filesystem::remove_all(folder_, ec);
-}
-
 std::string FlexTest::WriteBoard(const std::string& base, const cvkgen::Board& board) {
     const std::vector<std::uint8_t> map = cvkgen::WriteMapFile(cvkgen::BuildMapFile(board));
     WriteFile(base + ".cvk",
@@ -145,7 +117,7 @@ std::string FlexTest::WriteTestBoard(const std::string& base) {
 }
 
 void FlexTest::WriteFile(const std::string& name, std::string_view bytes) const {
-    std::ofstream out(folder_ / name, std::ios::binary | std::ios::trunc);
+    std::ofstream out(folder() / name, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), std::streamsize(bytes.size()));
     ASSERT_TRUE(out.good());
 }
@@ -160,7 +132,7 @@ std::string FlexTest::ReadFile(const std::string& path) const {
 ComPtr<IWorkspace> FlexTest::NewModularWorkspace(ComPtr<IFlex>* flex, LONG mask) {
     Bstr map = Bstr::FromUtf8(WriteTestBoard());
     ComPtr<IWorkspace> workspace;
-    EXPECT_EQ(server_->NewWorkspace(mask, map.get(), workspace.put()), S_OK)
+    EXPECT_EQ(server()->NewWorkspace(mask, map.get(), workspace.put()), S_OK)
         << Bstr(TakeErrorDescription()).utf8();
     if (workspace && flex)
         *flex = FlexOf(workspace.get());

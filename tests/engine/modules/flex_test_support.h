@@ -4,6 +4,7 @@
 
 #include "engine/include/cvkserver.h"
 #include "platform/com/com.h"
+#include "tests/support/server_test.h"
 #include "tools/cvkgen/board.h"
 
 #include <gtest/gtest.h>
@@ -33,14 +34,9 @@ std::string JpegPicture(std::uint16_t width, std::uint16_t height);
 
 std::u16string TakeErrorDescription();
 
-class FlexTest : public ::testing::Test {
+class FlexTest : public ServerTest {
 protected:
-    void SetUp() override;
-    void TearDown() override;
-
-    IServer* server() const { return server_.get(); }
-    const std::filesystem::path& folder() const { return folder_; }
-    std::string PathOf(const std::string& name) const { return (folder_ / name).string(); }
+    FlexTest() : ServerTest("cvk-modules-") {}
 
     // Writes `board`'s map file as `base`.cvk and, when it has modules, its image as `base`.bio.
     std::string WriteBoard(const std::string& base, const cvkgen::Board& board);
@@ -67,11 +63,6 @@ protected:
     // Writes a picture and sets it as the logo.
     HRESULT SetLogo(IFlex* flex, const std::string& name, std::string_view bytes, LONG width,
                     LONG height);
-
-private:
-    std::filesystem::path folder_;
-    HRESULT com_ = E_FAIL;
-    ComPtr<IServer> server_;
 };
 
 } // namespace cvk::testing

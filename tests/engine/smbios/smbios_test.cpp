@@ -173,8 +173,7 @@ TEST(SmbiosListTest, IniSectionWithPrompts) {
     PutValue(list->At(3), Repeat(u'q', 69));
     ASSERT_EQ(list->WriteIni(ini), S_OK);
     std::string value;
-    int status = 0;
-    ini.GetString("SMBIOS.Values", "SystemSerialNum", value, status);
+    ini.GetString("SMBIOS.Values", "SystemSerialNum", value);
     EXPECT_EQ(value.size(), 79u);
 }
 

@@ -1,6 +1,7 @@
 // The thermal tree's saved record and its INI sections.
 #include "engine/output/ini_writer.h"
 #include "engine/thermal/therm_builder.h"
+#include "engine/thermal/therm_ini.h"
 #include "platform/storage/memory_stream.h"
 #include "tests/engine/thermal/therm_test_support.h"
 
@@ -231,12 +232,11 @@ TEST(ThermIniTest, EditedValuesInTheirShortestText) {
     IniWriter ini;
     ASSERT_EQ(therm->WriteIni(ini), S_OK);
     std::string value;
-    int status = 0;
-    ini.GetString("Therm.ZoneA", "TempDelta(Celsius)", value, status);
+    ini.GetString("Therm.ZoneA", "TempDelta(Celsius)", value);
     EXPECT_EQ(value, "13.33");
-    ini.GetString("Therm.ZoneA", "ResponseTime(Seconds)", value, status);
+    ini.GetString("Therm.ZoneA", "ResponseTime(Seconds)", value);
     EXPECT_EQ(value, "0.8");
-    ini.GetString("Therm.ZoneA", "TempLow(Celsius)", value, status);
+    ini.GetString("Therm.ZoneA", "TempLow(Celsius)", value);
     EXPECT_EQ(value, "-12");
 }
 

@@ -1,5 +1,6 @@
 // The thermal tree: its fixed shape, the choice and range rules, the lists and the error texts.
 #include "engine/thermal/therm_builder.h"
+#include "engine/thermal/therm_ini.h"
 #include "platform/storage/memory_stream.h"
 #include "tests/engine/thermal/therm_test_support.h"
 

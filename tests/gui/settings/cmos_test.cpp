@@ -15,6 +15,7 @@
 #include <QMenu>
 #include <QTest>
 #include <QTimer>
+#include <QTreeWidgetItemIterator>
 
 using guitest::Program;
 
@@ -342,6 +343,74 @@ private Q_SLOTS:
         program.app()->mainFrame()->action(Cmd::EditValue)->trigger();
         QCOMPARE(warningText, cvkgui::text::kAdvancedWarning);
         QCOMPARE(program.app()->warnAdvancedCmos(), 0);
+    }
+
+    void lockAndHideRowsShowWhatTheEngineHolds() {
+        Program program;
+        QVERIFY(program.Start());
+        QVERIFY(program.NewWorkspace(QStringLiteral(CORVANE_DEMO_MAP)));
+        CMainFrame* main = program.app()->mainFrame();
+        CCmosList* list = ShowCmosGroup(main->activeChildFrame());
+        QVERIFY(list);
+        QTreeWidgetItem* row = list->topLevelItem(0);
+        ISettingNode* setting = list->SettingAt(row);
+        // Hiding unlocks, and locking may unhide: after each command the marks are the engine's.
+        for (Cmd id : {Cmd::Lock, Cmd::Hide, Cmd::Lock, Cmd::Hide, Cmd::Hide, Cmd::Lock}) {
+            list->setCurrentItem(row);
+            main->UpdateCommandUI();
+            main->action(id)->trigger();
+            VARIANT_BOOL locked = VARIANT_FALSE;
+            VARIANT_BOOL hidden = VARIANT_FALSE;
+            setting->get_Locked(&locked);
+            setting->get_Hidden(&hidden);
+            QCOMPARE(!row->icon(CCmosList::LockColumn).isNull(), locked != VARIANT_FALSE);
+            QCOMPARE(!row->icon(CCmosList::HideColumn).isNull(), hidden != VARIANT_FALSE);
+        }
+        QVERIFY(program.messages.empty());
+    }
+
+    void wholeCmosChangesMarkTheWorkspaceModifiedAtOnce() {
+        for (Cmd id : {Cmd::ResetDefaults, Cmd::ClearLockHide}) {
+            Program program;
+            QVERIFY(program.Start());
+            QVERIFY(program.NewWorkspace(QStringLiteral(CORVANE_DEMO_MAP)));
+            const QString saved = program.Path(QStringLiteral("saved.cvw"));
+            program.chooserAnswers.push_back(saved);
+            CMainFrame* main = program.app()->mainFrame();
+            main->action(Cmd::SaveAs)->trigger();
+            QVERIFY(!program.app()->activeDocument()->isModified());
+            QVERIFY(ShowCmosGroup(main->activeChildFrame()));
+            main->UpdateCommandUI();
+            main->action(id)->trigger();
+            // Close asks to save instead of dropping the change.
+            program.answers.push_back(QMessageBox::Cancel);
+            main->action(Cmd::Close)->trigger();
+            QCOMPARE(program.messageTexts(),
+                     QStringList{cvkgui::text::kSaveChanges.arg(QStringLiteral("saved.cvw"))});
+            QVERIFY(!main->childFrames().isEmpty());
+        }
+    }
+
+    void itemColumnShowsEveryNameWhole() {
+        Program program;
+        QVERIFY(program.Start());
+        QVERIFY(program.NewWorkspace(QStringLiteral(CORVANE_DEMO_MAP)));
+        CWspTreeView* tree = program.app()->mainFrame()->activeChildFrame()->treeView();
+        CCmosList* list = program.app()->mainFrame()->activeChildFrame()->rightView()->cmosList();
+        QTreeWidgetItemIterator it(tree);
+        int shown = 0;
+        for (; *it; ++it) {
+            if (tree->DataOf(*it)->kind != TreeItemKind::CmosGroup)
+                continue;
+            tree->setCurrentItem(*it);
+            for (int r = 0; r < list->topLevelItemCount(); ++r, ++shown) {
+                const QString name = list->topLevelItem(r)->text(CCmosList::ItemColumn);
+                QVERIFY2(list->fontMetrics().horizontalAdvance(name) <
+                             list->columnWidth(CCmosList::ItemColumn),
+                         qPrintable(name));
+            }
+        }
+        QVERIFY(shown > 0);
     }
 };
 

@@ -212,6 +212,36 @@ TEST_F(Creation, CallerMistakes) {
     EXPECT_EQ(CoInitialize(nullptr), S_OK);
 }
 
+// The machine-wide store serves every user who has not registered the class; the user's own
+// registration wins over it, as the user part of the registry does.
+TEST_F(Creation, MachineStoreServesUsersWithoutTheirOwnRegistration) {
+    ToolResult run = RunCvkreg("--system " + Quoted(TEST_COMPONENT_PATH));
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_FALSE(std::filesystem::exists(StorePath()));
+    const std::string serverKey =
+        "CLSID\\" + cvk::FormatGuid(CLSID_TestCounter) + "\\InprocServer32";
+    EXPECT_NE(ReadFile(MachineStorePath()).find(cvk::FormatGuid(CLSID_TestCounter)),
+              std::string::npos);
+    cvk::ComPtr<ITestCounter> counter;
+    EXPECT_EQ(CoCreateInstance(CLSID_TestCounter, nullptr, CLSCTX_INPROC_SERVER, ITestCounter::iid,
+                               counter.put_void()),
+              S_OK);
+    CLSID found{};
+    EXPECT_EQ(CLSIDFromProgID(kTestCounterProgId, &found), S_OK);
+
+    // A user's registration naming another library is read first.
+    ASSERT_EQ(cvk::registry::SetValue(serverKey, "", "/nonexistent/libother.so"), S_OK);
+    std::string path;
+    ASSERT_EQ(cvk::registry::GetValue(serverKey, "", &path), S_OK);
+    EXPECT_EQ(path, "/nonexistent/libother.so");
+
+    run = RunCvkreg("--system -u " + Quoted(TEST_COMPONENT_PATH));
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_EQ(ReadFile(MachineStorePath()).find(cvk::FormatGuid(CLSID_TestCounter)),
+              std::string::npos);
+    EXPECT_EQ(CLSIDFromProgID(kTestCounterProgId, &found), CO_E_CLASSSTRING);
+}
+
 TEST(Cvkreg, ReportsFailuresWithTheStatus) {
     ToolResult missing = RunCvkreg("/nonexistent/libnothing.so");
     EXPECT_EQ(missing.exitCode, 1);
@@ -222,6 +252,7 @@ TEST(Cvkreg, ReportsFailuresWithTheStatus) {
     EXPECT_NE(notLibrary.output.find("0x800401F9"), std::string::npos) << notLibrary.output;
 
     EXPECT_EQ(RunCvkreg("").exitCode, 2);
+    EXPECT_EQ(RunCvkreg("--system").exitCode, 2);
     ToolResult version = RunCvkreg("--version");
     EXPECT_EQ(version.exitCode, 0);
     EXPECT_EQ(version.output.rfind("cvkreg ", 0), 0u) << version.output;

@@ -22,16 +22,24 @@ protected:
         if (const char* previous = std::getenv("CORVANE_REGISTRY"))
             previous_ = previous;
         ::setenv("CORVANE_REGISTRY", StorePath().c_str(), 1);
+        if (const char* previous = std::getenv("CORVANE_MACHINE_REGISTRY"))
+            previousMachine_ = previous;
+        ::setenv("CORVANE_MACHINE_REGISTRY", MachineStorePath().c_str(), 1);
     }
     void TearDown() override {
         if (previous_.empty())
             ::unsetenv("CORVANE_REGISTRY");
         else
             ::setenv("CORVANE_REGISTRY", previous_.c_str(), 1);
+        if (previousMachine_.empty())
+            ::unsetenv("CORVANE_MACHINE_REGISTRY");
+        else
+            ::setenv("CORVANE_MACHINE_REGISTRY", previousMachine_.c_str(), 1);
         std::filesystem::remove_all(folder_);
     }
 
     std::string StorePath() const { return (folder_ / "registry").string(); }
+    std::string MachineStorePath() const { return (folder_ / "machine-registry").string(); }
     const std::filesystem::path& folder() const { return folder_; }
 
     static std::string ReadFile(const std::filesystem::path& path) {
@@ -44,4 +52,5 @@ protected:
 private:
     std::filesystem::path folder_;
     std::string previous_;
+    std::string previousMachine_;
 };

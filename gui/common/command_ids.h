@@ -1,0 +1,54 @@
+// The program's command identifiers, shared by the shell's command table and the views that
+// carry the commands out.
+#pragma once
+
+enum class Cmd {
+    New,
+    Open,
+    Close,
+    Save,
+    SaveAs,
+    AddRemove,
+    UpdateBios,
+    GenerateIni,
+    GenerateReport,
+    GenerateMedia,
+    GenerateBiosFile,
+    Options,
+    Exit,
+    Cut,
+    Copy,
+    Paste,
+    EditValue,
+    Lock,
+    Hide,
+    Prompt,
+    ResetDefaults,
+    MarkReviewed,
+    ClearLockHide,
+    FwhSize3,
+    FwhSize4,
+    FwhSize8,
+    ToggleToolBar,
+    ToggleStatusBar,
+    HelpTopics,
+    About,
+    NextPane,
+    PreviousPane,
+    kCount
+};
+
+// What the settings view is asked to do by the workspace window's commands.
+enum class ViewCommand {
+    Lock = 0,
+    Hide = 1,
+    ResetCmosDefaults = 2,
+    MarkAllReviewed = 3,
+    ClearLockHide = 4,
+    Prompt = 5,
+    EditValue = 6,
+    RestoreModuleDefaults = 7,
+    FwhSize3 = 11,
+    FwhSize4 = 12,
+    FwhSize8 = 13,
+};

@@ -1,0 +1,180 @@
+// CGenerateFloppyPropertySheet: the "Generate Media" wizard, and its "Copying Files..." window.
+#include "gui/media/generate_floppy_sheet.h"
+
+#include "gui/common/engine_call.h"
+#include "gui/common/message_box.h"
+#include "gui/media/folder_picker.h"
+#include "gui/media/generate_floppy_pages.h"
+#include "media/base_name.h"
+
+#include <QCoreApplication>
+#include <QLabel>
+#include <QProgressBar>
+#include <QSettings>
+#include <QVBoxLayout>
+
+namespace {
+
+namespace media = cvk::media;
+
+QMessageBox::Icon IconOf(media::Severity severity) {
+    switch (severity) {
+    case media::Severity::kInformation:
+        return QMessageBox::Information;
+    case media::Severity::kWarning:
+        return QMessageBox::Warning;
+    case media::Severity::kError:
+        break;
+    }
+    return QMessageBox::Critical;
+}
+
+QString Text(const char* text) {
+    return QString::fromLatin1(text);
+}
+
+} // namespace
+
+CCopyProgressDlg::CCopyProgressDlg(QWidget* parent) : QDialog(parent) {
+    setWindowTitle(Text(media::kProgressTitle));
+    setObjectName(QStringLiteral("copyProgressDialog"));
+    auto* layout = new QVBoxLayout(this);
+    what_ = new QLabel(this);
+    bar_ = new QProgressBar(this);
+    bar_->setObjectName(QStringLiteral("copyProgressBar"));
+    bar_->setRange(0, media::kProgressSteps);
+    bar_->setValue(0);
+    bar_->setFormat(QStringLiteral("%v / %m"));
+    bar_->setMinimumWidth(300);
+    layout->addWidget(what_);
+    layout->addWidget(bar_);
+}
+
+void CCopyProgressDlg::SetStep(int step, const QString& what) {
+    bar_->setValue(step);
+    what_->setText(what);
+    // The run holds the event loop: let the window paint, but take no input meanwhile.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+int CCopyProgressDlg::step() const {
+    return bar_->value();
+}
+
+CGenerateFloppyPropertySheet::CGenerateFloppyPropertySheet(const Context& context, QWidget* parent)
+    : QWizard(parent), context_(context) {
+    setWindowTitle(Text(media::kWizardTitle));
+    setObjectName(QStringLiteral("generateMediaWizard"));
+    setWizardStyle(QWizard::ClassicStyle);
+    files_ =
+        new CGenerateFloppyFilesPage(context.server, context.workspace, context.spaceQuery, this);
+    const bool modular = GetBool(context.workspace, &IWorkspace::IsFlexAvailable);
+    options_ =
+        new CGenerateFloppyOptionsPage(modular, context.installLocation, context.biosFolder, this);
+    addPage(files_);
+    addPage(options_);
+    // Finish is offered on both pages: the Options page is optional.
+    setOption(QWizard::HaveFinishButtonOnEarlyPages);
+    files_->setFinalPage(true);
+}
+
+media::MediaChoices CGenerateFloppyPropertySheet::Choices() const {
+    media::MediaChoices choices;
+    choices.destination = files_->destination().toStdString();
+    choices.baseName = options_->baseName().toStdString();
+    choices.subsystemMask = files_->subsystemMask();
+    choices.batchFile = files_->createBatchFile();
+    choices.commandMask = options_->shown() ? options_->commandMask() : 0;
+    choices.copyCvtool = files_->copyCvtool();
+    choices.cvtoolFolder = context_.installLocation.toStdString();
+    choices.copyRomwrite = options_->copyRomwrite();
+    choices.romwriteFolder = options_->utilityFolder().toStdString();
+    choices.copyLangPack = options_->copyLangPack();
+    choices.langPackPath = options_->langPackPath().toStdString();
+    choices.copyBios = options_->copyBios();
+    choices.biosPath = options_->biosPath().toStdString();
+    return choices;
+}
+
+media::MediaCallbacks CGenerateFloppyPropertySheet::Callbacks(CCopyProgressDlg* progress,
+                                                              bool* mediumCancelled) {
+    media::MediaCallbacks on;
+    on.tell = [](const media::Notice& notice) {
+        CMessageBox::Show(IconOf(notice.severity), QString::fromStdString(notice.text));
+    };
+    on.confirmOverwrite = [](const std::string& target) {
+        const QString text = Text(media::kOverwriteQuestion)
+                                 .replace(QStringLiteral("%s"), QString::fromStdString(target));
+        return CMessageBox::Show(QMessageBox::Question, text, QMessageBox::Yes | QMessageBox::No) ==
+               QMessageBox::Yes;
+    };
+    on.pickFolder = [this](const std::string& prompt) -> std::optional<std::string> {
+        const QString folder = CFolderPicker::Choose(this, QString::fromStdString(prompt), {});
+        if (folder.isEmpty())
+            return std::nullopt;
+        return folder.toStdString();
+    };
+    on.retryMedium = [mediumCancelled] {
+        const bool retry =
+            CMessageBox::Show(QMessageBox::Warning, Text(media::kInsertMedium),
+                              QMessageBox::Retry | QMessageBox::Cancel) == QMessageBox::Retry;
+        *mediumCancelled = !retry;
+        return retry;
+    };
+    on.progress = [progress](int step, const std::string& what) {
+        progress->SetStep(step, QString::fromStdString(what));
+    };
+    return on;
+}
+
+void CGenerateFloppyPropertySheet::accept() {
+    const QString base = options_->baseName();
+    if (!media::IsDosBaseName(base.toStdString())) {
+        CMessageBox::Exclamation(Text(media::kBadBaseName).replace(QStringLiteral("%s"), base));
+        return;
+    }
+    CCopyProgressDlg progress(this);
+    progress.show();
+    bool mediumCancelled = false;
+    media::MediaChoices choices;
+    try {
+        choices = Choices();
+    } catch (const CEngineError&) {
+        progress.close();
+        CMessageBox::Error(Text(media::kUnexpectedError));
+        lastRun_ = media::MediaRun::kFailed;
+        return;
+    }
+    lastRun_ =
+        media::WriteMedia(context_.workspace, choices, Callbacks(&progress, &mediumCancelled));
+    progress.close();
+    if (mediumCancelled) {
+        reject();
+        return;
+    }
+    if (*lastRun_ == media::MediaRun::kCancelled)
+        return; // a folder prompt was cancelled: the wizard stays for another try
+    QWizard::accept();
+}
+
+bool CGenerateFloppyPropertySheet::Run(QWidget* parent, IServer* server, IWorkspace* workspace,
+                                       const QString& biosFolder) {
+    try {
+        Context context;
+        context.server = server;
+        context.workspace = workspace;
+        context.installLocation = ReadInstallLocation();
+        context.biosFolder = biosFolder;
+        CGenerateFloppyPropertySheet sheet(context, parent);
+        sheet.exec();
+        return true;
+    } catch (const CEngineError&) {
+        return false;
+    }
+}
+
+QString ReadInstallLocation() {
+    const QSettings machine(QSettings::SystemScope, QStringLiteral("HALVEX"),
+                            QStringLiteral("Halvex(R) Corvane"));
+    return machine.value(QStringLiteral("Location")).toString();
+}
