@@ -123,8 +123,8 @@ private:
         if (!in || static_cast<std::uintmax_t>(in.gcount()) != size)
             return Report(shown + u" cannot be read.", STG_E_READFAULT, IModweaveLogo::iid);
         if (ProbePicture(bytes).format == PictureFormat::Unknown)
-            return Report(shown + u" is not a JPEG or BMP picture.", MODWEAVE_E_PICTUREFORMAT,
-                          IModweaveLogo::iid);
+            return Report(shown + u" is not a JPEG or BMP picture, or it is damaged or cut short.",
+                          MODWEAVE_E_PICTUREFORMAT, IModweaveLogo::iid);
         logo().imageBytes = std::move(bytes);
         logo().imageName = fileName.utf8();
         state_->changed = true;

@@ -14,8 +14,10 @@ struct PictureInfo {
     std::uint32_t height = 0;
 };
 
-// Unknown when the bytes are neither format, or when the header that gives the size is missing,
-// cut short or gives a zero size.
+// Unknown when the bytes are neither format or not a whole picture: a BMP whose bit depth,
+// compression or pixel data (against the file's size) is wrong; a JPEG whose segments do not
+// run from SOI through one complete frame header to EOI. A firmware's picture decoder is
+// never handed a damaged picture.
 PictureInfo ProbePicture(std::string_view bytes);
 
 } // namespace modweave

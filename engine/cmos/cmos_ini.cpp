@@ -2,6 +2,7 @@
 #include "engine/cmos/cmos.h"
 
 #include "engine/output/ini_writer.h"
+#include "platform/com/errorinfo.h"
 #include "platform/text/codepage.h"
 
 #include <array>
@@ -16,6 +17,11 @@ constexpr std::size_t kImageSize = 256;
 constexpr std::size_t kMaxPieces = 8;
 constexpr std::size_t kPieceLength = 64;
 constexpr std::uint64_t kMaxLockHideEntries = 128;
+
+std::u16string Decimal(std::uint64_t value) {
+    const std::string digits = std::to_string(value);
+    return std::u16string(digits.begin(), digits.end());
+}
 
 // The buffers of one WriteIni run.
 struct ImageBuffers {
@@ -129,7 +135,11 @@ HRESULT Cmos::WriteIni(IniFile& ini) const {
     // keeps a hostile map file from making the engine allocate without bound.
     const std::uint64_t entries = std::uint64_t{maxLock_} + maxHide_;
     if (entries > kMaxLockHideEntries)
-        return E_FAIL;
+        return ReportError(kCmosErrorSource,
+                           u"The BIOS asks for " + Decimal(maxLock_) + u" lock and " +
+                               Decimal(maxHide_) + u" hide entries; the table holds " +
+                               Decimal(kMaxLockHideEntries) + u".",
+                           E_FAIL);
     ImageBuffers buffers;
     buffers.mask.fill(0xFF);
     buffers.table.assign(static_cast<std::size_t>(entries) * 2, 0);

@@ -4,6 +4,7 @@
 #include "engine/core/module_engine.h"
 #include "engine/core/version.h"
 #include "platform/com/errorinfo.h"
+#include "platform/storage/atomic_file.h"
 #include "platform/storage/compound_file.h"
 #include "platform/text/codepage.h"
 
@@ -74,6 +75,8 @@ HRESULT Server::OpenWorkspace(BSTR fileName, IWorkspace** workspace) {
     if (SysStringLen(fileName) == 0)
         return E_FAIL;
     return Boundary(kServerErrorSource, [&]() -> HRESULT {
+        // A save that was killed left its temporary file beside the workspace.
+        storage::RemoveStaleTemporaries(Utf8Path(fileName));
         ComPtr<IStorage> storage;
         CVK_RETURN_IF_FAILED(StgOpenStorage(Utf8Path(fileName).c_str(),
                                             STGM_READ | STGM_SHARE_EXCLUSIVE, storage.put()));

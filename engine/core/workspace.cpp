@@ -7,6 +7,7 @@
 #include "engine/include/engine_status.h"
 #include "engine/output/batch_files.h"
 #include "engine/output/ini_writer.h"
+#include "engine/output/output_errors.h"
 #include "engine/output/report.h"
 #include "platform/com/errorinfo.h"
 #include "platform/text/codepage.h"
@@ -263,9 +264,12 @@ HRESULT Workspace::CheckOutputMask(LONG subsysMask) const {
 }
 
 HRESULT Workspace::CheckFloppyTarget(BSTR dir, BSTR baseFileName) const {
-    const UINT length = SysStringLen(baseFileName);
-    if (!FolderExists(dir) || length == 0 || length > 8)
-        return E_FAIL;
+    // The base name becomes part of a path and of the batch file's command lines: a name that
+    // climbs out of the folder or holds a blank would write elsewhere or break the command.
+    if (!FolderExists(dir))
+        return ReportMissingFolder(kWorkspaceErrorSource, Bstr(dir).view());
+    if (!IsDosBaseName(Bstr(baseFileName).view()))
+        return ReportBadBaseName(kWorkspaceErrorSource, Bstr(baseFileName).view());
     return S_OK;
 }
 
@@ -277,7 +281,9 @@ HRESULT Workspace::DumpIni(BSTR fileName, LONG subsysMask, LONG) {
         // The document is built in memory and written by Save alone, through a temporary file:
         // a failure on the way leaves an earlier file exactly as it was.
         IniWriter ini;
-        CVK_RETURN_IF_FAILED(IniResult(ini.Open(text::Utf16ToUtf8(Bstr(fileName).view()))));
+        const std::string path = text::Utf16ToUtf8(Bstr(fileName).view());
+        if (!IniSucceeded(ini.Open(path)))
+            return ReportWriteFailure(kWorkspaceErrorSource, path);
         iniFile_ = Bstr::CopyOf(fileName);
         CVK_RETURN_IF_FAILED(IniResult(ini.SetString("System", "INIVersion", "2.1")));
         if (subsysMask & SUBSYS_CMOS) {
@@ -295,7 +301,9 @@ HRESULT Workspace::DumpIni(BSTR fileName, LONG subsysMask, LONG) {
         const LONG withContent = SUBSYS_CMOS | SUBSYS_ENVCTL | SUBSYS_SMBIOS;
         if ((subsysMask & SUBSYS_FLEX) && !(subsysMask & withContent))
             return E_FAIL; // the modules have no INI content of their own
-        return IniResult(ini.Save(std::string()));
+        if (!IniSucceeded(ini.Save(std::string())))
+            return ReportWriteFailure(kWorkspaceErrorSource, path);
+        return S_OK;
     });
 }
 
@@ -319,15 +327,25 @@ HRESULT Workspace::DumpBatchToFloppy(BSTR dir, BSTR baseFileName, BSTR biosName,
         options.langPackName = Bstr(langPackName).view();
         options.subsysMask = subsysMask;
         options.commandMask = commandMask;
-        return WriteBatchFile(text::Utf16ToUtf8(Bstr(dir).view()), options);
+        const std::string folder = text::Utf16ToUtf8(Bstr(dir).view());
+        const HRESULT hr = WriteBatchFile(folder, options);
+        if (FAILED(hr))
+            return ReportWriteFailure(kWorkspaceErrorSource,
+                                      text::Utf16ToUtf8(JoinPath(dir, kBatchFileName).view()));
+        return hr;
     });
 }
 
 HRESULT Workspace::ModifyAutoexecBatFile(BSTR dir) {
     if (!FolderExists(dir))
-        return E_FAIL;
-    return Boundary(kWorkspaceErrorSource,
-                    [&] { return AddBatchCallToAutoexec(text::Utf16ToUtf8(Bstr(dir).view())); });
+        return ReportMissingFolder(kWorkspaceErrorSource, Bstr(dir).view());
+    return Boundary(kWorkspaceErrorSource, [&] {
+        const HRESULT hr = AddBatchCallToAutoexec(text::Utf16ToUtf8(Bstr(dir).view()));
+        if (FAILED(hr))
+            return ReportWriteFailure(kWorkspaceErrorSource,
+                                      text::Utf16ToUtf8(JoinPath(dir, kAutoexecFileName).view()));
+        return hr;
+    });
 }
 
 HRESULT Workspace::get_LangPackName(BSTR* name) {

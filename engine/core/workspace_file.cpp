@@ -94,14 +94,19 @@ HRESULT Workspace::LoadSubsystems(IStream* stream, float version) {
     CVK_RETURN_IF_FAILED(cmos->Load(stream));
     CVK_RETURN_IF_FAILED(smbios->Load(stream));
     CVK_RETURN_IF_FAILED(therm->Load(stream));
+    auto flex = MakeObject<Flex>();
+    // Without a module engine the module part cannot be read and the workspace opens without
+    // it; a damaged module part fails the open, since the next save would drop the module
+    // selection and the logo.
+    if (version > kLastVersionWithoutModules) {
+        const HRESULT hr = flex->Load(stream);
+        if (FAILED(hr) && flex->HasEngine())
+            return hr;
+    }
     cmos_ = cmos;
     smbios_ = smbios;
     therm_ = therm;
-    flex_ = MakeObject<Flex>();
-    // A module part that fails to load leaves the module object as its load left it; the
-    // workspace opens all the same.
-    if (version > kLastVersionWithoutModules)
-        flex_->Load(stream);
+    flex_ = flex;
     return S_OK;
 }
 

@@ -41,7 +41,10 @@ HRESULT Flex::CreateEngine() {
     engine_ = nullptr;
     modules_ = nullptr;
     CVK_RETURN_IF_FAILED(CreateModuleEngine(&engine_));
-    return engine_->Initialize(-1);
+    const HRESULT hr = engine_->Initialize(-1);
+    if (FAILED(hr))
+        engine_ = nullptr;
+    return hr;
 }
 
 HRESULT Flex::RequireEngine() const {
@@ -243,6 +246,10 @@ HRESULT Flex::get_ModweaveVersionStr(BSTR* version) {
 HRESULT Flex::get_OptionalModuleList(IFlexModuleList** list) {
     if (!list)
         return E_POINTER;
+    *list = nullptr;
+    // The badge that goes with the logo is chosen before anyone reads the selection, so that a
+    // listing shows what the space figures and the update file hold.
+    CVK_RETURN_IF_FAILED(SelectBadge());
     *list = modules_.get();
     if (*list)
         (*list)->AddRef();
@@ -288,19 +295,26 @@ HRESULT Flex::Load(IStream* stream) {
         return E_POINTER;
     CVK_RETURN_IF_FAILED(CreateEngine());
     changed_ = false;
-    CVK_RETURN_IF_FAILED(engine_->LoadState(stream));
     LONG size = 0;
-    CVK_RETURN_IF_FAILED(engine_->get_FlashPartSize(&size));
-    if (size > 0)
-        CVK_RETURN_IF_FAILED(MakeModuleList());
+    HRESULT hr = engine_->LoadState(stream);
+    if (SUCCEEDED(hr))
+        hr = engine_->get_FlashPartSize(&size);
+    if (SUCCEEDED(hr) && size > 0)
+        hr = MakeModuleList();
+    if (FAILED(hr))
+        return ReportError(kFlexErrorSource, kDamagedModuleRecord, STG_E_DOCFILECORRUPT,
+                           IFlex::iid);
     return S_OK;
 }
 
 HRESULT Flex::Save(IStream* stream, BOOL clearDirty) {
     if (!stream)
         return E_POINTER;
-    // Without an engine (it could not be created when the workspace was opened) there is no
-    // module state to keep; the rest of the workspace is still saved.
+    // A workspace read from a file without a module part still writes one (an empty
+    // selection), since the file's version promises it. Without a module engine at all there
+    // is no module state to keep; the rest of the workspace is still saved.
+    if (!engine_)
+        CreateEngine();
     if (engine_)
         CVK_RETURN_IF_FAILED(engine_->SaveState(stream, clearDirty ? VARIANT_TRUE : VARIANT_FALSE));
     if (clearDirty)

@@ -11,6 +11,10 @@
 
 namespace cvk {
 
+inline constexpr char16_t kDamagedModuleRecord[] =
+    u"The workspace file's module record is damaged: the module selection and the logo "
+    u"cannot be read.";
+
 class Flex : public PersistentObject<Flex, IFlex> {
 public:
     static constexpr CLSID clsid = CLSID_Flex;
@@ -36,7 +40,11 @@ public:
     HRESULT FlashPartSize(LONG* bytes);
 
     bool Changed();
+    // Whether the module engine could be created (by Initialize or Load).
+    bool HasEngine() const { return engine_ != nullptr; }
 
+    // A module record that cannot be read fails with STG_E_DOCFILECORRUPT and
+    // kDamagedModuleRecord; a module engine that cannot be created with its own status.
     HRESULT Load(IStream* stream) override;
     HRESULT Save(IStream* stream, BOOL clearDirty) override;
 

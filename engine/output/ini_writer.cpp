@@ -40,7 +40,7 @@ std::uint16_t IniChecksum(std::string_view bytes) {
 std::string IniLineText(std::u16string_view text) {
     std::u16string line(text);
     for (char16_t& c : line)
-        if (c == u'\r' || c == u'\n')
+        if (c < 0x20 || c == 0x7F)
             c = u' ';
     return text::EncodeWindows1252(line);
 }

@@ -22,7 +22,8 @@ public:
 std::uint16_t IniChecksum(std::string_view bytes);
 
 // A value or key as one line of INI text in Windows-1252: line breaks become blanks, since one
-// inside a value would start a line that the DOS tool reads as a key or section of its own.
+// inside a value would start a line that the DOS tool reads as a key or section of its own, and
+// so do the other control characters, which would reach the DOS tool as raw bytes (a NUL).
 std::string IniLineText(std::u16string_view text);
 
 } // namespace cvk

@@ -2,6 +2,7 @@
 // sections, and the end of report.
 #include "engine/output/report.h"
 
+#include "engine/output/output_errors.h"
 #include "platform/storage/atomic_file.h"
 #include "platform/text/codepage.h"
 #include "platform/text/text_writer.h"
@@ -374,13 +375,17 @@ HRESULT BuildReportText(const ReportSources& sources, LONG mask, const std::tm& 
 HRESULT Report::GenerateReport(BSTR fileName, LONG subsystemMask) {
     return Boundary(kReportErrorSource, [&]() -> HRESULT {
         const std::string path = text::Utf16ToUtf8(Bstr(fileName).view());
-        if (path.empty() || FAILED(storage::CheckReplaceable(path)))
+        if (path.empty())
             return E_FAIL;
+        if (const HRESULT target = storage::CheckReplaceable(path); FAILED(target))
+            return ReportWriteFailure(kReportErrorSource, path, target);
         // The report is built whole first: a failing subsystem call leaves no partial file, and
         // an earlier report stays as it was.
         std::string bytes;
         CVK_RETURN_IF_FAILED(BuildReportText(sources_, subsystemMask, clock_(), &bytes));
-        return SUCCEEDED(storage::WriteFileAtomically(path, bytes)) ? S_OK : E_FAIL;
+        if (const HRESULT written = storage::WriteFileAtomically(path, bytes); FAILED(written))
+            return ReportWriteFailure(kReportErrorSource, path, written);
+        return S_OK;
     });
 }
 

@@ -44,47 +44,6 @@ std::string TempNameFor(const std::string& target, unsigned attempt) {
     return folder == "/" ? "/" + name : folder + "/" + name;
 }
 
-// The process id in a temporary name of TempNameFor for `base`, or 0 when `name` is not one:
-// ".BASE.PID.COUNTER.ATTEMPT.tmp".
-pid_t TempOwner(std::string_view name, std::string_view base) {
-    const std::string prefix = "." + std::string(base) + ".";
-    if (name.substr(0, prefix.size()) != prefix || name.size() < prefix.size() + 4 ||
-        name.substr(name.size() - 4) != ".tmp")
-        return 0;
-    name = name.substr(prefix.size(), name.size() - prefix.size() - 4);
-    long long pid = 0;
-    int dots = 0;
-    for (char c : name) {
-        if (c == '.') {
-            ++dots;
-            continue;
-        }
-        if (c < '0' || c > '9' || (dots == 0 && pid > 0x7FFFFFFF / 10))
-            return 0;
-        if (dots == 0)
-            pid = pid * 10 + (c - '0');
-    }
-    return dots == 2 ? static_cast<pid_t>(pid) : 0;
-}
-
-// A save killed before its rename leaves its temporary file behind. The next successful save
-// of the same target removes those whose process is gone; a live process (another save of the
-// same file, this process's other writers) keeps its own.
-void RemoveStaleTemporaries(const std::string& target) {
-    const std::string folder = FolderOf(target);
-    const std::string base = BaseNameOf(target);
-    DIR* dir = opendir(folder.c_str());
-    if (!dir)
-        return;
-    while (const dirent* entry = readdir(dir)) {
-        const pid_t owner = TempOwner(entry->d_name, base);
-        if (owner <= 0 || owner == getpid() || kill(owner, 0) == 0 || errno != ESRCH)
-            continue;
-        unlinkat(dirfd(dir), entry->d_name, 0);
-    }
-    closedir(dir);
-}
-
 HRESULT WriteAll(int fd, std::uint64_t offset, const void* data, std::size_t size) {
     const char* p = static_cast<const char*>(data);
     while (size > 0) {
@@ -246,6 +205,50 @@ HRESULT WriteFileAtomically(const std::string& utf8Path, std::string_view bytes)
     if (SUCCEEDED(hr))
         hr = writer.Commit();
     return hr;
+}
+
+namespace {
+
+// The process id in a temporary name of the target's: ".<name>.<pid>.<n>.<attempt>.tmp"; 0 when
+// `entry` is not one.
+pid_t WriterOfTemporary(const std::string& entry, const std::string& prefix) {
+    const std::string suffix = ".tmp";
+    if (entry.size() <= prefix.size() + suffix.size() || entry.compare(0, prefix.size(), prefix) ||
+        entry.compare(entry.size() - suffix.size(), suffix.size(), suffix))
+        return 0;
+    const std::string numbers =
+        entry.substr(prefix.size(), entry.size() - prefix.size() - suffix.size());
+    int dots = 0;
+    for (char c : numbers) {
+        if (c == '.')
+            ++dots;
+        else if (c < '0' || c > '9')
+            return 0;
+    }
+    const std::size_t end = numbers.find('.');
+    if (dots != 2 || end == 0 || end > 9)
+        return 0;
+    return static_cast<pid_t>(std::stol(numbers.substr(0, end)));
+}
+
+bool ProcessRuns(pid_t pid) {
+    return ::kill(pid, 0) == 0 || errno == EPERM;
+}
+
+} // namespace
+
+void RemoveStaleTemporaries(const std::string& utf8Path) {
+    const std::string folder = FolderOf(utf8Path);
+    const std::string prefix = "." + BaseNameOf(utf8Path) + ".";
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir)
+        return;
+    while (const dirent* entry = ::readdir(dir)) {
+        const pid_t writer = WriterOfTemporary(entry->d_name, prefix);
+        if (writer > 0 && writer != ::getpid() && !ProcessRuns(writer))
+            ::unlink((folder + "/" + entry->d_name).c_str());
+    }
+    ::closedir(dir);
 }
 
 } // namespace cvk::storage

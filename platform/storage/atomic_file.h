@@ -58,6 +58,11 @@ private:
     std::string temp_;
 };
 
+// Removes the temporary files that writers of `utf8Path` left behind when their process ended
+// before it could commit or clean up (killed during a save). A temporary file of a process that
+// still runs is kept: it may be a save in progress.
+void RemoveStaleTemporaries(const std::string& utf8Path);
+
 // Writes `bytes` to `utf8Path` through an AtomicFileWriter.
 HRESULT WriteFileAtomically(const std::string& utf8Path, std::string_view bytes);
 

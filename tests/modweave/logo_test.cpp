@@ -38,6 +38,39 @@ TEST(PictureProbe, RefusesWhatGivesNoSize) {
         EXPECT_EQ(ProbePicture(jpeg.substr(0, cut)).format, PictureFormat::Unknown) << cut;
 }
 
+TEST(PictureProbe, TakesOnlyWholePictures) {
+    const std::string bmp = BmpPicture(100, 100);
+    auto withLe16 = [](std::string bytes, std::size_t at, std::uint16_t value) {
+        bytes[at] = char(value & 0xFF), bytes[at + 1] = char(value >> 8);
+        return bytes;
+    };
+    const std::string jpeg = JpegPicture(100, 100);
+    const std::size_t eoi = jpeg.size() - 2;
+    // A scan whose coded data holds a stuffed 0xFF and a restart marker.
+    const std::string scan = jpeg.substr(0, eoi) + std::string("\xFF\xDA\x00\x08\x01\x01\x00"
+                                                               "\x00\x3F\x00\x12\xFF\x00\x34"
+                                                               "\xFF\xD0\x56\xFF\xD9",
+                                                               19);
+    EXPECT_EQ(ProbePicture(scan).format, PictureFormat::Jpeg);
+    const struct {
+        std::string bytes;
+        const char* what;
+    } damaged[] = {
+        {bmp.substr(0, 54), "a BMP header without its pixels"},
+        {bmp.substr(0, bmp.size() - 1), "a BMP one byte short"},
+        {withLe16(bmp, 28, 7), "a bit depth no decoder knows"},
+        {withLe16(bmp, 26, 2), "two planes"},
+        {withLe16(bmp, 30, 4), "a compression of its own"},
+        {jpeg.substr(0, 11), "an 11-byte JPEG"},
+        {jpeg.substr(0, eoi), "a JPEG without its end"},
+        {scan.substr(0, scan.size() - 2), "a scan without the end"},
+        {jpeg.substr(0, 2) + jpeg.substr(eoi), "SOI and EOI without a frame"},
+        {jpeg.substr(0, eoi) + jpeg.substr(10, eoi - 10) + jpeg.substr(eoi), "two frames"},
+    };
+    for (const auto& picture : damaged)
+        EXPECT_EQ(ProbePicture(picture.bytes).format, PictureFormat::Unknown) << picture.what;
+}
+
 class LogoTest : public EngineTest {
 protected:
     void SetUp() override {
@@ -100,6 +133,9 @@ TEST_F(LogoTest, RefusesMissingAndForeignFilesWithErrorInfo) {
     WriteFile(folder() / "fake.jpg", "GIF89a is not what the name says");
     EXPECT_EQ(SetFrom("fake.jpg"), MODWEAVE_E_PICTUREFORMAT);
     EXPECT_NE(TakeErrorDescription().find(u"not a JPEG or BMP"), std::u16string::npos);
+    WriteFile(folder() / "cut.bmp", BmpPicture(100, 100).substr(0, 54));
+    EXPECT_EQ(SetFrom("cut.bmp"), MODWEAVE_E_PICTUREFORMAT);
+    EXPECT_NE(TakeErrorDescription().find(u"damaged or cut short"), std::u16string::npos);
     EXPECT_EQ(logo_->SetImageFromFile(nullptr), E_INVALIDARG);
     EXPECT_FALSE(TakeErrorDescription().empty());
     EXPECT_EQ(SetFrom(""), STG_E_READFAULT) << "the folder itself is not a picture";

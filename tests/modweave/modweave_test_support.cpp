@@ -75,16 +75,21 @@ void WriteFile(const std::filesystem::path& path, std::string_view bytes) {
 }
 
 std::string BmpPicture(std::int32_t width, std::int32_t height) {
-    std::string bmp(54 + 4, '\0');
+    // One bit a pixel, rows padded to 4 bytes, after a two-colour palette: a whole picture that
+    // stays small.
+    const std::size_t row = (std::size_t(width < 0 ? 0 : width) + 31) / 32 * 4;
+    const std::size_t rows = std::size_t(height < 0 ? -std::int64_t(height) : height);
+    std::string bmp(62 + row * rows, '\0');
     bmp[0] = 'B';
     bmp[1] = 'M';
     PutLe32(bmp, 2, static_cast<std::uint32_t>(bmp.size()));
-    PutLe32(bmp, 10, 54);
+    PutLe32(bmp, 10, 62);
     PutLe32(bmp, 14, 40);
     PutLe32(bmp, 18, static_cast<std::uint32_t>(width));
     PutLe32(bmp, 22, static_cast<std::uint32_t>(height));
     PutLe16(bmp, 26, 1);
-    PutLe16(bmp, 28, 24);
+    PutLe16(bmp, 28, 1);
+    PutLe32(bmp, 58, 0x00FFFFFF); // the second palette entry: white
     return bmp;
 }
 

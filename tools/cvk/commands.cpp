@@ -5,6 +5,7 @@
 #include "platform/com/runtime.h"
 #include "tools/cvk/components.h"
 #include "tools/cvk/engine_client.h"
+#include "tools/cvk/ini_warnings.h"
 #include "tools/cvk/session.h"
 #include "tools/cvk/workspace_json.h"
 
@@ -66,6 +67,7 @@ int RunNew(const NewOptions& given) {
     if (FAILED(hr))
         return ReportFailure("cannot save the workspace as \"" + options.outFile + "\"", hr);
     std::printf("created %s with %s\n", options.outFile.c_str(), DescribeMask(mask).c_str());
+    WarnLockHideTableTooSmall(session.workspace());
     return kExitOk;
 }
 
@@ -99,6 +101,7 @@ int RunInfo(const std::string& workspaceFile) {
     std::printf("Subsystems:      %s\n", DescribeMask(mask).c_str());
     std::printf("Valid:           %s\n", valid ? "yes" : "no");
     std::printf("Unsaved changes: %s\n", requiresSave ? "yes" : "no");
+    WarnLockHideTableTooSmall(ws);
     return kExitOk;
 }
 

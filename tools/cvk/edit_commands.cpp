@@ -5,10 +5,12 @@
 #include "platform/com/bstr.h"
 #include "platform/com/errorinfo.h"
 #include "platform/com/runtime.h"
+#include "tools/cvk/batch_stage.h"
 #include "tools/cvk/cmos_edits.h"
 #include "tools/cvk/components.h"
 #include "tools/cvk/edit_list.h"
 #include "tools/cvk/engine_client.h"
+#include "tools/cvk/ini_warnings.h"
 #include "tools/cvk/session.h"
 #include "tools/cvk/thermal_smbios_edits.h"
 
@@ -61,8 +63,15 @@ bool SplitAssignment(const std::string& text, std::string* name, std::string* va
     return true;
 }
 
-HRESULT BadAssignment(const std::string& text) {
-    return Refuse("\"" + text + "\" is not of the form NAME=VALUE", E_INVALIDARG);
+// A word that is not NAME=VALUE is a usage error, found before the workspace is opened.
+std::optional<int> CheckAssignments(const char* command,
+                                    const std::vector<std::string>& assignments) {
+    std::string name, value;
+    for (const std::string& text : assignments)
+        if (!SplitAssignment(text, &name, &value))
+            return ReportUsage(std::string(command) + ": \"" + text +
+                               "\" is not of the form NAME=VALUE");
+    return std::nullopt;
 }
 
 LONG OutputMask(IWorkspace* workspace, std::optional<LONG> given, LONG allowed, HRESULT* hr) {
@@ -93,8 +102,8 @@ HRESULT PrintModule(IFlexModule* module) {
     CVK_RETURN_IF_FAILED(GetDependencies(module, &dependencies));
     std::string depends;
     for (LONG dependency : dependencies)
-        depends += (depends.empty() ? " (needs " : ", ") + std::to_string(dependency);
-    std::printf("%6d  %-3s %-8s %-8s %-8s %10d  %s%s\n", static_cast<int>(handle),
+        depends += (depends.empty() ? " (needs " : ", ") + HandleText(dependency);
+    std::printf("%6s  %-3s %-8s %-8s %-8s %10d  %s%s\n", HandleText(handle).c_str(),
                 YesNo(in).c_str(), required ? "required" : "", isDefault ? "default" : "",
                 cvkclient::ModuleTypeName(type), static_cast<int>(size), name.utf8().c_str(),
                 depends.empty() ? "" : (depends + ")").c_str());
@@ -125,13 +134,14 @@ HRESULT PrintSpace(IFlex* flex) {
 } // namespace
 
 int RunSet(const std::string& file, const std::vector<std::string>& assignments) {
+    if (auto bad = CheckAssignments("set", assignments))
+        return *bad;
     return EditWorkspace(file, [&](IWorkspace* workspace, std::string* what) {
         std::vector<CmosEdit> edits;
         for (const std::string& text : assignments) {
             CmosEdit edit;
             std::string name, choice;
-            if (!SplitAssignment(text, &name, &choice))
-                return BadAssignment(text);
+            SplitAssignment(text, &name, &choice);
             edit.setting = ParseSettingAddress(name);
             edit.choice = choice;
             edits.push_back(edit);
@@ -205,6 +215,10 @@ int RunUpdate(const std::string& file, const std::string& mapFile) {
         return *failed;
     LONG mask = 0;
     hr = session.workspace()->get_SubsystemMask(&mask);
+    // The update makes a new module object from the new flash image, by design.
+    if (SUCCEEDED(hr) && (mask & SUBSYS_FLEX))
+        std::fprintf(stderr, "cvk: warning: the module selection and the logo were reset to the "
+                             "new BIOS image's defaults\n");
     if (FAILED(hr) || !(mask & SUBSYS_CMOS))
         return kExitOk;
     ComPtr<ICmos> cmos;
@@ -228,7 +242,9 @@ int RunApply(const std::string& file, const std::string& editsFile) {
         return kExitEngine;
     }
     return EditWorkspace(file, [&](IWorkspace* workspace, std::string* what) {
-        return ApplyEditList(workspace, edits, what);
+        CVK_RETURN_IF_FAILED(ApplyEditList(workspace, edits, what));
+        WarnInvalidSelection(workspace);
+        return S_OK;
     });
 }
 
@@ -251,13 +267,14 @@ int RunSmbios(const std::string& file, const std::vector<std::string>& assignmen
 }
 
 int RunThermal(const std::string& file, const std::vector<std::string>& assignments) {
+    if (auto bad = CheckAssignments("thermal", assignments))
+        return *bad;
     return EditWorkspace(file, [&](IWorkspace* workspace, std::string* what) {
         std::vector<ThermalEdit> edits;
         for (const std::string& text : assignments) {
             ThermalEdit edit;
             std::string path;
-            if (!SplitAssignment(text, &path, &edit.value))
-                return BadAssignment(text);
+            SplitAssignment(text, &path, &edit.value);
             edit.path = SplitPath(path);
             edits.push_back(edit);
         }
@@ -288,19 +305,25 @@ int RunModule(const std::string& file, LONG handle, bool in) {
         ModuleEdit edit;
         edit.handle = handle;
         edit.in = in;
-        return ApplyModuleEdits(workspace, {edit}, what);
+        CVK_RETURN_IF_FAILED(ApplyModuleEdits(workspace, {edit}, what));
+        WarnInvalidSelection(workspace);
+        return S_OK;
     });
 }
 
 int RunFlashSize(const std::string& file, LONG bytes) {
     return EditWorkspace(file, [&](IWorkspace* workspace, std::string* what) {
-        return ApplyFlashSize(workspace, bytes, what);
+        CVK_RETURN_IF_FAILED(ApplyFlashSize(workspace, bytes, what));
+        WarnInvalidSelection(workspace);
+        return S_OK;
     });
 }
 
 int RunLogo(const std::string& file, const LogoEdit& edit) {
     return EditWorkspace(file, [&](IWorkspace* workspace, std::string* what) {
-        return ApplyLogoEdit(workspace, edit, what);
+        CVK_RETURN_IF_FAILED(ApplyLogoEdit(workspace, edit, what));
+        WarnInvalidSelection(workspace);
+        return S_OK;
     });
 }
 
@@ -323,6 +346,7 @@ int RunIni(const std::string& file, const std::string& outFile, std::optional<LO
         CVK_RETURN_IF_FAILED(hr);
         CVK_RETURN_IF_FAILED(workspace->DumpIni(Wide(AbsolutePath(outFile)).get(), mask, 0));
         std::printf("wrote %s with %s\n", outFile.c_str(), DescribeMask(mask).c_str());
+        WarnSettingsLeftOutOfIni(workspace, mask);
         return S_OK;
     });
 }
@@ -350,20 +374,28 @@ int RunBatch(const std::string& file, const BatchOptions& options) {
             SUBSYS_CMOS | SUBSYS_SMBIOS | SUBSYS_ENVCTL | SUBSYS_SPLASH | SUBSYS_BOM, &hr);
         CVK_RETURN_IF_FAILED(hr);
         const LONG commands = (options.log ? 1 : 0) | (options.report ? 2 : 0);
-        const Bstr folder = Wide(AbsolutePath(options.folder)), base = Wide(options.baseName);
+        // The files are written aside and moved in together: a run that fails on the way (a
+        // refused base name, a full disk) leaves no batch file that names an older INI file.
+        BatchStage stage;
+        const std::string ini = options.baseName + ".ini";
+        *what = "cannot prepare \"" + options.folder + "\"";
+        CVK_RETURN_IF_FAILED(stage.Create(AbsolutePath(options.folder), {"autoexec.bat"}));
+        const Bstr folder = Wide(stage.folder()), base = Wide(options.baseName);
         // The batch file names the files as they will lie beside it on the media.
         const Bstr bios = Wide(std::filesystem::path(options.biosFile).filename().string());
         const Bstr lang = Wide(std::filesystem::path(options.langFile).filename().string());
-        *what = "cannot write the INI file \"" + options.baseName + ".ini\" in \"" +
-                options.folder + "\"";
+        *what = "cannot write the INI file \"" + ini + "\" in \"" + options.folder + "\"";
         CVK_RETURN_IF_FAILED(workspace->DumpIniToFloppy(folder.get(), base.get(), mask));
         *what = "cannot edit autoexec.bat in \"" + options.folder + "\"";
         CVK_RETURN_IF_FAILED(workspace->ModifyAutoexecBatFile(folder.get()));
         *what = "cannot write cvk.bat in \"" + options.folder + "\"";
         CVK_RETURN_IF_FAILED(workspace->DumpBatchToFloppy(folder.get(), base.get(), bios.get(),
                                                           lang.get(), mask, commands));
+        *what = "cannot write the batch files in \"" + options.folder + "\"";
+        CVK_RETURN_IF_FAILED(stage.Commit({ini, "autoexec.bat", "cvk.bat"}));
         std::printf("wrote %s.ini, autoexec.bat and cvk.bat in %s with %s\n",
                     options.baseName.c_str(), options.folder.c_str(), DescribeMask(mask).c_str());
+        WarnSettingsLeftOutOfIni(workspace, mask);
         return S_OK;
     });
 }

@@ -13,6 +13,7 @@
 #include <fstream>
 #include <iterator>
 #include <limits>
+#include <set>
 
 namespace cvktool {
 namespace {
@@ -136,7 +137,11 @@ ModuleEdit ReadModuleEdit(const Json& object, const std::string& where) {
     CheckKeys(object, where, {"handle", "in"});
     Expect(object.contains("handle") && object.contains("in"), where, "a \"handle\" and \"in\"");
     ModuleEdit edit;
-    edit.handle = Long(object["handle"], where + ".handle");
+    const Json& handle = object["handle"];
+    Expect(handle.is_number_integer() && handle.get<long long>() >= 0 &&
+               handle.get<long long>() <= UINT32_MAX,
+           where + ".handle", "a module handle (0 to 4294967295)");
+    edit.handle = static_cast<LONG>(static_cast<std::uint32_t>(handle.get<long long>()));
     edit.in = *OptionalBool(object, "in", where);
     return edit;
 }
@@ -194,9 +199,11 @@ std::string DescribeCmosEdit(const CmosEdit& edit) {
 } // namespace
 
 bool ReadEditList(const std::string& file, EditList* edits, std::string* error) {
+    if (!IsRegularFile(file, error))
+        return false;
     std::ifstream in(file, std::ios::binary);
     if (!in) {
-        *error = "no such file";
+        *error = "cannot read \"" + file + "\"";
         return false;
     }
     const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -206,7 +213,26 @@ bool ReadEditList(const std::string& file, EditList* edits, std::string* error) 
 
 bool ParseEditList(std::string_view text, const std::filesystem::path& folder, EditList* edits,
                    std::string* error) {
-    const Json document = Json::parse(text, nullptr, false);
+    // A key given twice would keep only its last value: the earlier edits would be dropped
+    // without a word.
+    std::vector<std::set<std::string>> keysOfOpenObjects;
+    std::string duplicate;
+    const Json::parser_callback_t noteKeys = [&](int, Json::parse_event_t event, Json& parsed) {
+        if (event == Json::parse_event_t::object_start)
+            keysOfOpenObjects.emplace_back();
+        else if (event == Json::parse_event_t::object_end && !keysOfOpenObjects.empty())
+            keysOfOpenObjects.pop_back();
+        else if (event == Json::parse_event_t::key && !keysOfOpenObjects.empty() &&
+                 !keysOfOpenObjects.back().insert(parsed.get<std::string>()).second &&
+                 duplicate.empty())
+            duplicate = parsed.get<std::string>();
+        return true;
+    };
+    const Json document = Json::parse(text, noteKeys, false);
+    if (!duplicate.empty()) {
+        *error = "the key \"" + duplicate + "\" is given more than once";
+        return false;
+    }
     if (document.is_discarded()) {
         *error = "not a JSON document";
         return false;
@@ -293,12 +319,12 @@ HRESULT ApplyModuleEdits(IWorkspace* workspace, const std::vector<ModuleEdit>& e
     ComPtr<IFlex> flex;
     CVK_RETURN_IF_FAILED(GetFlex(workspace, &flex));
     for (const ModuleEdit& edit : edits) {
-        *what = "module " + std::to_string(edit.handle);
+        *what = "module " + HandleText(edit.handle);
         std::vector<LONG> added;
         CVK_RETURN_IF_FAILED(SetModuleInUpdate(flex.get(), edit.handle, edit.in, &added));
         for (LONG handle : added)
-            std::printf("module %d put in as a dependency of module %d\n", static_cast<int>(handle),
-                        static_cast<int>(edit.handle));
+            std::printf("module %s put in as a dependency of module %s\n",
+                        HandleText(handle).c_str(), HandleText(edit.handle).c_str());
     }
     return S_OK;
 }

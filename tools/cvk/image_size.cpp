@@ -1,6 +1,8 @@
 // Picture sizes from JPEG start-of-frame segments and BMP information headers.
 #include "tools/cvk/image_size.h"
 
+#include "tools/cvk/session.h"
+
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
@@ -82,6 +84,8 @@ bool BmpSize(const Bytes& bytes, LONG* width, LONG* height) {
 } // namespace
 
 HRESULT ReadImageSize(const std::string& file, LONG* width, LONG* height, std::string* why) {
+    if (!IsRegularFile(file, why))
+        return E_FAIL;
     std::ifstream in(file, std::ios::binary);
     if (!in) {
         *why = "cannot read the picture \"" + file + "\"";

@@ -5,9 +5,11 @@
 #include "tools/cvk/edit_commands.h"
 #include "tools/cvk/engine_client.h"
 #include "tools/cvk/media_command.h"
+#include "tools/cvk/session.h"
 
 #include <charconv>
 #include <cstdio>
+#include <exception>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -335,7 +337,7 @@ int Module(const Args& args) {
     if (auto bad = CountWords("module", parsed, 3, 3, "a workspace file, a handle and on or off"))
         return *bad;
     LONG handle = 0;
-    if (!ParseNumber(parsed.words[1], &handle))
+    if (!ParseHandle(parsed.words[1], &handle))
         return ReportUsage("module: \"" + parsed.words[1] + "\" is not a module handle");
     const std::string& state = parsed.words[2];
     if (state != "on" && state != "off")
@@ -387,9 +389,7 @@ int Batch(const Args& args) {
     return RunBatch(parsed.words[0], options);
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
+int Dispatch(int argc, char** argv) {
     if (argc < 2)
         return ReportUsage("no command given");
     const std::string_view command = argv[1];
@@ -429,4 +429,19 @@ int main(int argc, char** argv) {
     if (command == "media")
         return RunMediaCommand({rest.begin(), rest.end()});
     return ReportUsage("unknown command \"" + std::string(command) + "\"");
+}
+
+} // namespace
+
+// No input may end the program other than with its exit statuses: an exception that escapes a
+// command is reported like an engine failure.
+int main(int argc, char** argv) {
+    try {
+        return Dispatch(argc, argv);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "cvk: internal error: %s\n", error.what());
+    } catch (...) {
+        std::fprintf(stderr, "cvk: internal error\n");
+    }
+    return kExitEngine;
 }

@@ -8,7 +8,9 @@
 #include "tools/cvk/image_size.h"
 #include "tools/cvk/session.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cstdio>
 
 namespace cvktool {
 namespace {
@@ -29,7 +31,7 @@ HRESULT FindModule(IFlex* flex, LONG handle, ComPtr<IFlexModule>* module) {
             return S_OK;
         }
     }
-    return Refuse("no module with handle " + std::to_string(handle), E_INVALIDARG);
+    return Refuse("no module with handle " + HandleText(handle), E_INVALIDARG);
 }
 
 HRESULT FindLogo(IFlex* flex, ComPtr<IFlexLogoModule>* logo) {
@@ -122,6 +124,54 @@ HRESULT GetDependencies(IFlexModule* module, std::vector<LONG>* handles) {
     return S_OK;
 }
 
+namespace {
+
+void WarnMissingDependencies(const std::vector<ComPtr<IFlexModule>>& modules) {
+    std::vector<LONG> in;
+    for (const ComPtr<IFlexModule>& module : modules) {
+        VARIANT_BOOL inUpdate = VARIANT_FALSE;
+        LONG handle = 0;
+        if (SUCCEEDED(module->get_InUpdate(&inUpdate)) && inUpdate &&
+            SUCCEEDED(module->get_Handle(&handle)))
+            in.push_back(handle);
+    }
+    for (const ComPtr<IFlexModule>& module : modules) {
+        LONG handle = 0;
+        std::vector<LONG> needs;
+        if (FAILED(module->get_Handle(&handle)) ||
+            std::find(in.begin(), in.end(), handle) == in.end() ||
+            FAILED(GetDependencies(module.get(), &needs)))
+            continue;
+        for (LONG needed : needs)
+            if (std::find(in.begin(), in.end(), needed) == in.end())
+                std::fprintf(stderr,
+                             "cvk: warning: module %s needs module %s, which is out of the "
+                             "update; put %s in or take %s out\n",
+                             HandleText(handle).c_str(), HandleText(needed).c_str(),
+                             HandleText(needed).c_str(), HandleText(handle).c_str());
+    }
+}
+
+} // namespace
+
+void WarnInvalidSelection(IWorkspace* workspace) {
+    ComPtr<IFlex> flex;
+    VARIANT_BOOL valid = VARIANT_TRUE;
+    LONG space = 0, selected = 0;
+    if (FAILED(GetFlex(workspace, &flex)) || FAILED(flex->get_ValidUpdate(&valid)) || valid ||
+        FAILED(flex->get_MaxOptionalModuleSpace(&space)) ||
+        FAILED(flex->get_NumOptionalModuleBytesSelected(&selected)))
+        return;
+    if (selected > space)
+        std::fprintf(stderr,
+                     "cvk: warning: the modules in the update take %lld bytes more than the "
+                     "optional space holds; take modules out or use a smaller logo\n",
+                     static_cast<long long>(selected) - space);
+    std::vector<ComPtr<IFlexModule>> modules;
+    if (SUCCEEDED(GetModules(flex.get(), &modules)))
+        WarnMissingDependencies(modules);
+}
+
 HRESULT SetModuleInUpdate(IFlex* flex, LONG handle, bool in, std::vector<LONG>* added) {
     added->clear();
     ComPtr<IFlexModule> module;
@@ -130,7 +180,7 @@ HRESULT SetModuleInUpdate(IFlex* flex, LONG handle, bool in, std::vector<LONG>* 
         VARIANT_BOOL required = VARIANT_FALSE;
         CVK_RETURN_IF_FAILED(module->get_Required(&required));
         if (required)
-            return Refuse("module " + std::to_string(handle) +
+            return Refuse("module " + HandleText(handle) +
                               " is required and stays in the BIOS file",
                           E_ACCESSDENIED);
         return module->put_InUpdate(VARIANT_FALSE);

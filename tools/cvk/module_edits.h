@@ -46,6 +46,11 @@ struct LogoEdit {
 // resolution (BadgeLocXMax, BadgeLocYMax).
 HRESULT EditLogo(IFlex* flex, const LogoEdit& edit);
 
+// Warns on stderr when the module selection is not a valid update: the optional modules take
+// more than the optional space (saying by how much), or a module in the update needs one that
+// is out (naming both). Such an edit is kept; the warning says what to take out.
+void WarnInvalidSelection(IWorkspace* workspace);
+
 // Writes the BIOS update file with the checks of the GUI's Generate BIOS File, which refuse a
 // selection beyond the optional space and a selection that is not valid with its messages.
 HRESULT CreateBiosFile(IFlex* flex, const std::string& file);

@@ -40,6 +40,16 @@ private:
 // would only hold in this folder.
 std::string AbsolutePath(const std::string& path);
 
+// Whether `path` names a regular file (following links). Input files are checked before they
+// are opened: a folder or a FIFO would make a read fail oddly or block for ever. Otherwise
+// `why` says what the path is instead.
+bool IsRegularFile(const std::string& path, std::string* why);
+
+// Module handles are unsigned 32-bit numbers in the flash image; the interfaces carry them as
+// LONG. HandleText writes one as the image has it; ParseHandle reads 0 to 4294967295.
+std::string HandleText(LONG handle);
+bool ParseHandle(const std::string& text, LONG* handle);
+
 // Sets the thread's error text to one of the program's own messages (a refusal by a rule the
 // GUI applies on the client side) and returns `hr`, so that ReportFailure prints it.
 HRESULT Refuse(const std::string& message, HRESULT hr = E_FAIL);

@@ -10,6 +10,8 @@
 #include "tools/cvk/engine_lists.h"
 #include "tools/cvk/module_edits.h"
 
+#include <cstdint>
+
 namespace cvktool {
 namespace {
 
@@ -354,7 +356,10 @@ HRESULT DescribeLogo(IFlexModule* module, Json* out) {
 
 HRESULT DescribeModule(IFlexModule* module, Json* out) {
     Json& m = *out = Json::object();
-    CVK_RETURN_IF_FAILED(Number(module, &IFlexModule::get_Handle, &m["handle"]));
+    // Handles are unsigned 32-bit numbers in the flash image.
+    LONG handle = 0;
+    CVK_RETURN_IF_FAILED(module->get_Handle(&handle));
+    m["handle"] = static_cast<std::uint32_t>(handle);
     MODULE_TYPE type = CVK_MOD_TYPE_NORMAL;
     CVK_RETURN_IF_FAILED(module->get_Type(&type));
     m["type"] = cvkclient::ModuleTypeName(type);
@@ -368,7 +373,9 @@ HRESULT DescribeModule(IFlexModule* module, Json* out) {
     CVK_RETURN_IF_FAILED(Flag(module, &IFlexModule::get_ContainsUserData, &m["containsUserData"]));
     std::vector<LONG> dependencies;
     CVK_RETURN_IF_FAILED(GetDependencies(module, &dependencies));
-    m["depends"] = dependencies;
+    Json& depends = m["depends"] = Json::array();
+    for (LONG dependency : dependencies)
+        depends.push_back(static_cast<std::uint32_t>(dependency));
     if (type == CVK_MOD_TYPE_LOGO)
         CVK_RETURN_IF_FAILED(DescribeLogo(module, &m["logo"]));
     return S_OK;

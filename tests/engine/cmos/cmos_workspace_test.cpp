@@ -171,6 +171,10 @@ TEST_F(CmosWorkspace, AFailedDumpLeavesAnEarlierFileAsItWas) {
     WriteFile("kept.ini", before);
     // 129 lockable and hideable settings are beyond the encoding.
     EXPECT_EQ(Dump(workspace.get(), PathOf("kept.ini"), kCmosOnly), E_FAIL);
+    ErrorText why;
+    ASSERT_TRUE(TakeErrorText(&why));
+    EXPECT_EQ(why.description,
+              u"The BIOS asks for 64 lock and 65 hide entries; the table holds 128.");
     EXPECT_EQ(ReadFile(PathOf("kept.ini")), before);
 
     // A read-only target is refused and stays as it was.

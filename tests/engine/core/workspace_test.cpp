@@ -5,6 +5,8 @@
 #include "tests/engine/core/engine_test_support.h"
 #include "tests/engine/core/map_test_support.h"
 
+#include <filesystem>
+
 namespace cvk::testing {
 namespace {
 
@@ -194,6 +196,58 @@ TEST_F(WorkspaceTest, OutputEntryChecksComeBeforeAnyWriting) {
     EXPECT_NE(workspace->DumpBatchToFloppy(folder.get(), eight.get(), nullptr, nullptr, 0, 0),
               E_FAIL);
     EXPECT_NE(workspace->ModifyAutoexecBatFile(folder.get()), E_FAIL);
+}
+
+TEST_F(WorkspaceTest, BaseNamesOutsideTheDosNameRuleAreRefusedWithTheirText) {
+    ComPtr<IWorkspace> workspace = NewWorkspace(SUBSYS_CMOS, WriteMap("b.cvk"));
+    std::filesystem::create_directories(PathOf("media"));
+    const Bstr folder = Bstr::FromUtf8(PathOf("media"));
+    for (const char16_t* base :
+         {u"../x", u"a b", u"a/b", u"x.y", u"a\\b", u"tab\t", u"\u00e9t\u00e9"}) {
+        const Bstr name(base);
+        const std::u16string text = u"The base name \"" + std::u16string(base) + u"\" is not a DOS";
+        EXPECT_EQ(workspace->DumpIniToFloppy(folder.get(), name.get(), SUBSYS_CMOS), E_FAIL);
+        ErrorText error;
+        ASSERT_TRUE(TakeErrorText(&error));
+        EXPECT_EQ(error.description.substr(0, text.size()), text);
+        EXPECT_EQ(workspace->DumpBatchToFloppy(folder.get(), name.get(), nullptr, nullptr, 0, 0),
+                  E_FAIL);
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(PathOf("media")));
+    EXPECT_FALSE(std::filesystem::exists(PathOf("x.ini")));
+    // The DOS marks are file-name characters.
+    const Bstr marks(u"A_1-$~!");
+    EXPECT_EQ(workspace->DumpIniToFloppy(folder.get(), marks.get(), SUBSYS_CMOS), S_OK);
+}
+
+TEST_F(WorkspaceTest, OutputFailuresNameThePathAndTheCause) {
+    ComPtr<IWorkspace> workspace = NewWorkspace(SUBSYS_CMOS, WriteMap("b.cvk"));
+    std::filesystem::create_directories(PathOf("target.ini"));
+    std::filesystem::create_directories(PathOf("locked"));
+    std::filesystem::permissions(PathOf("locked"), std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::remove);
+    const struct {
+        std::string path;
+        const char* cause;
+    } cases[] = {
+        {PathOf("no-such-folder/x.ini"), "its folder does not exist"},
+        {PathOf("target.ini"), "it is a folder"},
+        {PathOf("locked/x.ini"), "read-only"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(workspace->DumpIni(Bstr::FromUtf8(c.path).get(), SUBSYS_CMOS, 0), E_FAIL);
+        ErrorText error;
+        ASSERT_TRUE(TakeErrorText(&error)) << c.path;
+        const std::string text = Bstr(error.description).utf8();
+        EXPECT_NE(text.find("\"" + c.path + "\""), std::string::npos) << text;
+        EXPECT_NE(text.find(c.cause), std::string::npos) << text;
+    }
+    const Bstr missing = Bstr::FromUtf8(PathOf("gone"));
+    EXPECT_EQ(workspace->DumpIniToFloppy(missing.get(), Bstr(u"cvk").get(), SUBSYS_CMOS), E_FAIL);
+    ErrorText error;
+    ASSERT_TRUE(TakeErrorText(&error));
+    EXPECT_EQ(Bstr(error.description).utf8(),
+              "The folder \"" + PathOf("gone") + "\" does not exist.");
 }
 
 TEST_F(WorkspaceTest, DumpIniNeedsAValidWorkspace) {

@@ -56,16 +56,21 @@ cvkgen::Board TestBoard(int files) {
 }
 
 std::string BmpPicture(std::int32_t width, std::int32_t height) {
-    std::string bytes(54, '\0');
+    // One bit a pixel, rows padded to 4 bytes, after a two-colour palette: a whole picture (the
+    // module engine takes no other) that stays small.
+    const std::size_t row = (std::size_t(width < 0 ? 0 : width) + 31) / 32 * 4;
+    const std::size_t rows = std::size_t(height < 0 ? -std::int64_t(height) : height);
+    std::string bytes(62 + row * rows, '\0');
     bytes[0] = 'B';
     bytes[1] = 'M';
-    PutLe(&bytes, 2, 54);
-    PutLe(&bytes, 10, 54);
+    PutLe(&bytes, 2, static_cast<std::uint32_t>(bytes.size()));
+    PutLe(&bytes, 10, 62);
     PutLe(&bytes, 14, 40);
     PutLe(&bytes, 18, static_cast<std::uint32_t>(width));
     PutLe(&bytes, 22, static_cast<std::uint32_t>(height));
     bytes[26] = 1;
-    bytes[28] = 24;
+    bytes[28] = 1;
+    PutLe(&bytes, 58, 0x00FFFFFFu);
     return bytes;
 }
 

@@ -157,6 +157,7 @@ TEST(SmbiosListTest, IniSectionWithPrompts) {
     list->At(3).put_Prompt(VARIANT_TRUE);
     PutValue(list->At(3), u"Enter the serial number");
     PutValue(list->At(4), u"line\r\nbreak");
+    PutValue(list->At(5), std::u16string(u"nul\0tab\t\x7F", 9));
     IniWriter ini;
     ASSERT_EQ(list->WriteIni(ini), S_OK);
     EXPECT_EQ(ini.Text(), "[SMBIOS.Values]\r\n"
@@ -165,7 +166,7 @@ TEST(SmbiosListTest, IniSectionWithPrompts) {
                           "SystemVersion=\r\n"
                           "SystemSerialNum=$PROMPT$, Enter the serial number\r\n"
                           "ChassisManufacturer=line  break\r\n"
-                          "ChassisVersion=\r\n"
+                          "ChassisVersion=nul tab  \r\n"
                           "ChassisSerialNum=\r\n"
                           "ChassisAssetTag=\r\n");
     // The longest prompt gives the longest value the DOS tool keeps.
