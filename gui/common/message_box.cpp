@@ -125,17 +125,25 @@ bool IsReadOnlyFile(const QString& path) {
     return info.exists() && HasNoWriteBit(info);
 }
 
-QMessageBox::StandardButton CMessageBox::Show(QMessageBox::Icon icon, const QString& text,
-                                              QMessageBox::StandardButtons buttons) {
+QMessageBox::StandardButton CMessageBox::Show(const Request& request) {
     if (const Responder& responder = MessageResponder())
-        return responder(Request{icon, text, buttons});
-    auto answer = ScriptedButton(buttons);
+        return responder(request);
+    auto answer = ScriptedButton(request.buttons);
     if (!answer) {
-        QMessageBox box(icon, cvkgui::text::kAppTitle, text, buttons, BoxParent());
+        const QString caption =
+            request.caption.isEmpty() ? cvkgui::text::kAppTitle : request.caption;
+        QMessageBox box(request.icon, caption, request.text, request.buttons, BoxParent());
+        if (request.defaultButton != QMessageBox::NoButton)
+            box.setDefaultButton(request.defaultButton);
         answer = static_cast<QMessageBox::StandardButton>(box.exec());
     }
-    ScriptedAnswers::Instance().Log(QStringLiteral("message"), text, ButtonName(*answer));
+    ScriptedAnswers::Instance().Log(QStringLiteral("message"), request.text, ButtonName(*answer));
     return *answer;
+}
+
+QMessageBox::StandardButton CMessageBox::Show(QMessageBox::Icon icon, const QString& text,
+                                              QMessageBox::StandardButtons buttons) {
+    return Show(Request{icon, text, buttons, {}, QMessageBox::NoButton});
 }
 
 void CMessageBox::SetResponder(Responder responder) {

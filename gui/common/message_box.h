@@ -25,9 +25,14 @@ public:
         QMessageBox::Icon icon = QMessageBox::NoIcon;
         QString text;
         QMessageBox::StandardButtons buttons = QMessageBox::Ok;
+        // Empty: the program's title.
+        QString caption;
+        // NoButton: the toolkit's choice.
+        QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
     };
     using Responder = std::function<QMessageBox::StandardButton(const Request&)>;
 
+    static QMessageBox::StandardButton Show(const Request& request);
     static QMessageBox::StandardButton Show(QMessageBox::Icon icon, const QString& text,
                                             QMessageBox::StandardButtons buttons = QMessageBox::Ok);
     static void Error(const QString& text) { Show(QMessageBox::Critical, text); }

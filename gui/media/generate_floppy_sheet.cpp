@@ -100,12 +100,16 @@ media::MediaCallbacks CGenerateFloppyPropertySheet::Callbacks(CCopyProgressDlg* 
                                                               bool* mediumCancelled) {
     media::MediaCallbacks on;
     on.tell = [](const media::Notice& notice) {
-        CMessageBox::Show(IconOf(notice.severity), QString::fromStdString(notice.text));
+        CMessageBox::Show({IconOf(notice.severity), QString::fromStdString(notice.text),
+                           QMessageBox::Ok, QString::fromStdString(notice.caption),
+                           QMessageBox::NoButton});
     };
     on.confirmOverwrite = [](const std::string& target) {
         const QString text = Text(media::kOverwriteQuestion)
                                  .replace(QStringLiteral("%s"), QString::fromStdString(target));
-        return CMessageBox::Show(QMessageBox::Question, text, QMessageBox::Yes | QMessageBox::No) ==
+        // Replacing a file is not what a hurried Enter should do: No is the default.
+        return CMessageBox::Show({QMessageBox::Question, text, QMessageBox::Yes | QMessageBox::No,
+                                  Text(media::kOverwriteCaption), QMessageBox::No}) ==
                QMessageBox::Yes;
     };
     on.pickFolder = [this](const std::string& prompt) -> std::optional<std::string> {

@@ -202,6 +202,8 @@ private Q_SLOTS:
                                   QStringLiteral("/cvtool.exe already exists. Do you wish to "
                                                  "overwrite the file?"),
                               QStringLiteral("Files copied successfully!")}));
+        QCOMPARE(bench.program.messages.front().caption, QStringLiteral("Confirm File Replace"));
+        QCOMPARE(bench.program.messages.front().defaultButton, QMessageBox::No);
         QCOMPARE(ReadAll(bench.media + QStringLiteral("/cvtool.exe")), QByteArray("older"));
         QVERIFY(ReadAll(bench.media + QStringLiteral("/cvk.bat")) != QByteArray("older"));
     }
