@@ -10,7 +10,7 @@ packages=(
     libgsf-bin python3-olefile xvfb xauth openbox fonts-dejavu-core xdotool
     fp-utils libchm-dev
     dpkg-dev fakeroot lintian desktop-file-utils appstream shared-mime-info xdg-utils
-    hicolor-icon-theme libfile-mimeinfo-perl
+    hicolor-icon-theme libfile-mimeinfo-perl man-db
 )
 command -v node >/dev/null || packages+=(nodejs)
 command -v npm >/dev/null || packages+=(npm)
