@@ -1,15 +1,17 @@
-// The base name of the INI, log and report files on the media: a DOS file name.
+// The base name of the INI, log and report files on the media: a DOS file name, by the same
+// rule the engine applies when it writes them.
 #pragma once
+
+#include "platform/text/dos_name.h"
 
 #include <string_view>
 
 namespace cvk::media {
 
-// At most this many characters, as the DOS tool reads the name.
-constexpr std::size_t kBaseNameMaxLength = 8;
+inline constexpr std::size_t kBaseNameMaxLength = text::kDosBaseNameMaxLength;
 
-// True when `name` is 1 to 8 characters of the DOS file-name set: letters, digits and
-// ! # $ % & ' ( ) - @ ^ _ ` { } ~ (no separators, no blanks, no dot).
-bool IsDosBaseName(std::string_view name);
+inline bool IsDosBaseName(std::string_view name) {
+    return text::IsDosBaseName(name);
+}
 
 } // namespace cvk::media

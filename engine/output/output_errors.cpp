@@ -4,18 +4,12 @@
 #include "platform/com/errorinfo.h"
 #include "platform/storage/atomic_file.h"
 #include "platform/text/codepage.h"
+#include "platform/text/dos_name.h"
 
 #include <sys/stat.h>
 
 namespace cvk {
 namespace {
-
-constexpr std::u16string_view kDosNameMarks = u"!#$%&'()-@^_`{}~";
-
-bool IsDosNameCharacter(char16_t c) {
-    return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9') ||
-           kDosNameMarks.find(c) != std::u16string_view::npos;
-}
 
 std::u16string Quoted(std::u16string_view text) {
     return u"\"" + std::u16string(text) + u"\"";
@@ -54,12 +48,7 @@ std::u16string WriteFailureText(const std::string& utf8Path, HRESULT cause) {
 } // namespace
 
 bool IsDosBaseName(std::u16string_view name) {
-    if (name.empty() || name.size() > 8)
-        return false;
-    for (char16_t c : name)
-        if (!IsDosNameCharacter(c))
-            return false;
-    return true;
+    return text::IsDosBaseName(name);
 }
 
 HRESULT ReportBadBaseName(std::u16string_view source, std::u16string_view name) {
