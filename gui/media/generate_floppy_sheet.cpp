@@ -3,6 +3,7 @@
 
 #include "gui/common/engine_call.h"
 #include "gui/common/message_box.h"
+#include "gui/common/operation_guard.h"
 #include "gui/media/folder_picker.h"
 #include "gui/media/generate_floppy_pages.h"
 #include "media/base_name.h"
@@ -141,14 +142,13 @@ void CGenerateFloppyPropertySheet::accept() {
     progress.show();
     bool mediumCancelled = false;
     media::MediaChoices choices;
-    try {
-        choices = Choices();
-    } catch (const CEngineError&) {
+    const auto failed = [&](HRESULT) {
         progress.close();
         CMessageBox::Error(Text(media::kUnexpectedError));
         lastRun_ = media::MediaRun::kFailed;
+    };
+    if (!cvkgui::GuardOperation(failed, [&] { choices = Choices(); }))
         return;
-    }
     lastRun_ =
         media::WriteMedia(context_.workspace, choices, Callbacks(&progress, &mediumCancelled));
     progress.close();
@@ -163,7 +163,8 @@ void CGenerateFloppyPropertySheet::accept() {
 
 bool CGenerateFloppyPropertySheet::Run(QWidget* parent, IServer* server, IWorkspace* workspace,
                                        const QString& biosFolder) {
-    try {
+    // The caller turns a failure into its message.
+    return cvkgui::GuardOperation(cvkgui::Quietly(), [&] {
         Context context;
         context.server = server;
         context.workspace = workspace;
@@ -171,10 +172,7 @@ bool CGenerateFloppyPropertySheet::Run(QWidget* parent, IServer* server, IWorksp
         context.biosFolder = biosFolder;
         CGenerateFloppyPropertySheet sheet(context, parent);
         sheet.exec();
-        return true;
-    } catch (const CEngineError&) {
-        return false;
-    }
+    });
 }
 
 QString ReadInstallLocation() {

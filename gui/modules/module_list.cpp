@@ -3,6 +3,7 @@
 
 #include "gui/common/engine_call.h"
 #include "gui/common/message_box.h"
+#include "gui/common/operation_guard.h"
 #include "gui/common/strings.h"
 #include "gui/document/cvk_doc.h"
 #include "gui/modules/engine_failure.h"
@@ -109,24 +110,24 @@ void CModuleList::Fill(IFlex* flex) {
     flex_ = cvk::ComPtr<IFlex>(flex);
     if (!flex_)
         return;
-    try {
-        ThrowIfFailed(flex_->get_OptionalModuleList(modules_.put()));
-        if (modules_) {
-            ForEachInList(modules_.get(), &IFlexModuleList::GetFirst, &IFlexModuleList::GetNext,
-                          [this](const cvk::ComPtr<IFlexModule>& module) {
-                              // Badges follow the logo by rule; the user never picks one.
-                              if (TypeOf(module.get()) == CVK_MOD_TYPE_BADGE)
-                                  return;
-                              QTreeWidgetItem* item = AddRow(nullptr, module);
-                              AddDependencyRows(item, module.get());
-                          });
-        }
-        if (sortColumn_ >= 0)
-            sortItems(sortColumn_, sortOrder_);
-        UpdateSpaceLine();
-    } catch (const std::exception&) {
-        Q_EMIT engineFailed();
-    }
+    cvkgui::GuardOperation(
+        [this](HRESULT) { Q_EMIT engineFailed(); },
+        [this] {
+            ThrowIfFailed(flex_->get_OptionalModuleList(modules_.put()));
+            if (modules_) {
+                ForEachInList(modules_.get(), &IFlexModuleList::GetFirst, &IFlexModuleList::GetNext,
+                              [this](const cvk::ComPtr<IFlexModule>& module) {
+                                  // Badges follow the logo by rule; the user never picks one.
+                                  if (TypeOf(module.get()) == CVK_MOD_TYPE_BADGE)
+                                      return;
+                                  QTreeWidgetItem* item = AddRow(nullptr, module);
+                                  AddDependencyRows(item, module.get());
+                              });
+            }
+            if (sortColumn_ >= 0)
+                sortItems(sortColumn_, sortOrder_);
+            UpdateSpaceLine();
+        });
 }
 
 QTreeWidgetItem* CModuleList::AddRow(QTreeWidgetItem* parent,
@@ -206,19 +207,13 @@ void CModuleList::UpdateSpaceLine() {
 void CModuleList::RestoreDefaults() {
     if (!flex_)
         return;
-    try {
-        ThrowIfFailed(flex_->RestoreHalvexDefaults());
-    } catch (const std::exception&) {
-        Q_EMIT engineFailed();
-    }
+    cvkgui::GuardOperation([this](HRESULT) { Q_EMIT engineFailed(); },
+                           [this] { ThrowIfFailed(flex_->RestoreHalvexDefaults()); });
 }
 
 void CModuleList::RefreshSpaceLine() {
-    try {
-        UpdateSpaceLine();
-    } catch (const std::exception&) {
-        Q_EMIT engineFailed();
-    }
+    cvkgui::GuardOperation([this](HRESULT) { Q_EMIT engineFailed(); },
+                           [this] { UpdateSpaceLine(); });
 }
 
 QMenu* CModuleList::CreateRowMenu(QTreeWidgetItem* item) {
@@ -229,9 +224,10 @@ QMenu* CModuleList::CreateRowMenu(QTreeWidgetItem* item) {
         CMessageBox::Error(cvkgui::text::kOperationFailed);
         return nullptr;
     }
-    try {
+    QMenu* menu = nullptr;
+    const auto build = [&] {
         const bool logo = TypeOf(module) == CVK_MOD_TYPE_LOGO;
-        auto* menu = new QMenu(this);
+        menu = new QMenu(this);
         menu->setObjectName(QStringLiteral("moduleMenu"));
         QAction* in = menu->addAction(QStringLiteral("In BIOS File"));
         in->setObjectName(QStringLiteral("inBiosFile"));
@@ -254,11 +250,11 @@ QMenu* CModuleList::CreateRowMenu(QTreeWidgetItem* item) {
             remove->setEnabled(GetBool(module, &IFlexModule::get_ContainsUserData));
             connect(remove, &QAction::triggered, this, [run] { run(kRemoveJpg); });
         }
+    };
+    if (cvkgui::GuardOperation([](HRESULT) { ShowEngineFailure(); }, build))
         return menu;
-    } catch (const std::exception&) {
-        ShowEngineFailure();
-        return nullptr;
-    }
+    delete menu;
+    return nullptr;
 }
 
 void CModuleList::contextMenuEvent(QContextMenuEvent* event) {
@@ -279,22 +275,21 @@ void CModuleList::RunCommand(QTreeWidgetItem* item, MenuCommand command) {
     cvk::ComPtr<IFlexModule> module(ModuleAt(item));
     if (!module)
         return;
-    try {
-        switch (command) {
-        case kInBiosFile:
-            ToggleInBiosFile(item, module.get());
-            break;
-        case kEditModule:
-            EditLogo(module.get());
-            break;
-        case kRemoveJpg:
-            RemovePicture(module.get());
-            break;
-        }
-        UpdateSpaceLine();
-    } catch (const std::exception&) {
-        ShowEngineFailure();
-    }
+    cvkgui::GuardOperation([](HRESULT) { ShowEngineFailure(); },
+                           [&] {
+                               switch (command) {
+                               case kInBiosFile:
+                                   ToggleInBiosFile(item, module.get());
+                                   break;
+                               case kEditModule:
+                                   EditLogo(module.get());
+                                   break;
+                               case kRemoveJpg:
+                                   RemovePicture(module.get());
+                                   break;
+                               }
+                               UpdateSpaceLine();
+                           });
 }
 
 void CModuleList::ToggleInBiosFile(QTreeWidgetItem* item, IFlexModule* module) {

@@ -3,6 +3,7 @@
 
 #include "gui/common/engine_call.h"
 #include "gui/common/message_box.h"
+#include "gui/common/operation_guard.h"
 #include "gui/common/strings.h"
 #include "gui/document/workspace_dialogs.h"
 #include "gui/output/output_texts.h"
@@ -51,12 +52,9 @@ CGenerateDlg::CGenerateDlg(Kind kind, IServer* server, IWorkspace* workspace,
 }
 
 OutputEnd CGenerateDlg::Run() {
-    try {
-        PresentBoxes();
-    } catch (const CEngineError&) {
-        CMessageBox::Error(cvkgui::text::kFatalError);
+    if (!cvkgui::GuardOperation(cvkgui::ShowMessage(cvkgui::text::kFatalError),
+                                [this] { PresentBoxes(); }))
         return OutputEnd::CloseProgram;
-    }
     exec();
     return end_;
 }
@@ -118,26 +116,38 @@ void CGenerateDlg::EndWithFailure(const QString& message) {
     reject();
 }
 
+namespace {
+
+// The capsule and dependency checks before the chooser; false after the check's message.
+bool IsReadyForUpdateFile(IFlex* flex) {
+    if (GetLong(flex, &IFlex::get_CurrentOptionalModuleSpace) <= 0) {
+        CMessageBox::Error(cvkgui::text::kInvalidCapsule);
+        return false;
+    }
+    if (!GetBool(flex, &IFlex::get_ValidUpdate)) {
+        CMessageBox::Error(cvkgui::text::kInvalidUpdate);
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
 OutputEnd GenerateBiosFile(IWorkspace* workspace, const QString& defaultDir, QWidget* parent) {
     cvk::ComPtr<IFlex> flex;
-    try {
+    bool ready = false;
+    const bool asked = cvkgui::GuardOperation(cvkgui::ShowMessage(cvkgui::text::kFatalError), [&] {
         if (!workspace)
             throw CEngineError(E_POINTER);
         flex = GetObject(workspace, &IWorkspace::get_Flex);
         if (!flex)
             throw CEngineError(E_POINTER);
-        if (GetLong(flex.get(), &IFlex::get_CurrentOptionalModuleSpace) <= 0) {
-            CMessageBox::Error(cvkgui::text::kInvalidCapsule);
-            return OutputEnd::Done;
-        }
-        if (!GetBool(flex.get(), &IFlex::get_ValidUpdate)) {
-            CMessageBox::Error(cvkgui::text::kInvalidUpdate);
-            return OutputEnd::Done;
-        }
-    } catch (const CEngineError&) {
-        CMessageBox::Error(cvkgui::text::kFatalError);
+        ready = IsReadyForUpdateFile(flex.get());
+    });
+    if (!asked)
         return OutputEnd::CloseProgram;
-    }
+    if (!ready)
+        return OutputEnd::Done;
     const QString path = CFileChooser::ChooseWritable(
         parent, SaveRequest(defaultDir, cvkgui::text::kBiosUpdateFilter, QStringLiteral("bio")));
     if (path.isEmpty())

@@ -3,6 +3,7 @@
 
 #include "gui/common/engine_call.h"
 #include "gui/common/icons.h"
+#include "gui/common/operation_guard.h"
 #include "gui/shell/cvk_app.h"
 
 #include <QDialogButtonBox>
@@ -34,15 +35,14 @@ CAboutDlg::CAboutDlg(CCvkApp* app, QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("About Halvex(R) Corvane"));
     QString engine;
     QString modweave;
-    try {
+    // The box shows what it could read.
+    cvkgui::GuardOperation(cvkgui::Quietly(), [&] {
         cvk::ComPtr<IServer> server = app->GetServer();
         if (server) {
             engine = GetText(server.get(), &IServer::get_Version);
             modweave = GetText(server.get(), &IServer::get_ModweaveVersion);
         }
-    } catch (const CEngineError&) {
-        // The box shows what it could read.
-    }
+    });
     auto* layout = new QFormLayout(this);
     auto* picture = new QLabel(this);
     picture->setPixmap(cvkgui::icons::Splash().scaledToWidth(260, Qt::SmoothTransformation));

@@ -2,6 +2,7 @@
 #include "gui/shell/output_commands.h"
 
 #include "gui/common/engine_call.h"
+#include "gui/common/operation_guard.h"
 #include "gui/document/cvk_doc.h"
 #include "gui/output/generate_dlg.h"
 #include "gui/output/options_dlg.h"
@@ -46,10 +47,8 @@ void RunOutputCommand(CCvkApp* app, Cmd id) {
     CCvkDoc* doc = app->activeDocument();
     if (!doc || !doc->hasWorkspace())
         return;
-    try {
+    cvkgui::GuardOperation(cvkgui::Fatal(), [&] {
         if (RunWorkspaceCommand(app, id, doc->GetWorkspace().get()) == OutputEnd::CloseProgram)
             app->PostClose();
-    } catch (const CEngineError&) {
-        app->ReportFatal();
-    }
+    });
 }

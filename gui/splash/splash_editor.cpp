@@ -3,6 +3,7 @@
 
 #include "gui/common/engine_call.h"
 #include "gui/common/message_box.h"
+#include "gui/common/operation_guard.h"
 #include "gui/modules/engine_failure.h"
 #include "gui/splash/badge_location_dlg.h"
 #include "gui/splash/badge_picture.h"
@@ -50,7 +51,6 @@ cvkclient::BadgeCorner CornerOf(CSplashEditor::Place place) {
 }
 
 // A store that the logo module refused as unsuitable for the picture.
-class CInvalidImage : public std::exception {};
 
 } // namespace
 
@@ -156,7 +156,8 @@ void CSplashEditor::ShowPicture(const QImage& picture) {
 
 // The logo module's own picture, when its file is still there, so that editing starts from it.
 void CSplashEditor::ShowCurrentPicture() {
-    try {
+    // On a failure the editor starts empty, as it does for a module without a picture.
+    cvkgui::GuardOperation(cvkgui::Quietly(), [this] {
         cvk::ComPtr<IFlexModule> module;
         ThrowIfFailed(logo_->QueryInterface(IFlexModule::iid, module.put_void()));
         if (!GetBool(module.get(), &IFlexModule::get_ContainsUserData))
@@ -184,9 +185,7 @@ void CSplashEditor::ShowCurrentPicture() {
         ShowPicture(picture);
         canvas_->MoveBadge(badgePosition_);
         canvas_->SetBadgeShown(displayBadge_);
-    } catch (const std::exception&) {
-        // The editor starts empty, as it does for a module without a picture.
-    }
+    });
 }
 
 void CSplashEditor::OnOpen() {
@@ -279,33 +278,30 @@ void CSplashEditor::SetCustomPosition(const QPoint& position) {
 bool CSplashEditor::Store() {
     if (!imageLoaded_)
         return false;
-    try {
-        auto put = [](HRESULT hr) {
-            // The logo module answers E_UNEXPECTED for what does not suit it.
-            if (hr == E_UNEXPECTED)
-                throw CInvalidImage();
-            ThrowIfFailed(hr);
-        };
-        // A refused picture leaves the module's previous one in place, and the editor keeps
-        // what the user chose so that nothing is lost.
+    // The logo module answers E_UNEXPECTED for a picture that does not suit it; that, and any
+    // failure outside the engine, is an invalid image. A refused picture leaves the module's
+    // previous one in place, and the editor keeps what the user chose so that nothing is lost.
+    const auto onFailure = [](HRESULT status) {
+        if (status == E_UNEXPECTED)
+            CMessageBox::Error(kInvalidImage);
+        else
+            ShowEngineFailure();
+    };
+    const bool stored = cvkgui::GuardOperation(onFailure, [this] {
         if (!pictureStored_) {
-            put(logo_->SetImage(ToBstr(imagePath_).get(), imageSize_.width(), imageSize_.height()));
+            ThrowIfFailed(
+                logo_->SetImage(ToBstr(imagePath_).get(), imageSize_.width(), imageSize_.height()));
             pictureStored_ = true;
         }
-        put(logo_->put_DisplayBadge(ToVariantBool(displayBadge_)));
+        ThrowIfFailed(logo_->put_DisplayBadge(ToVariantBool(displayBadge_)));
         if (displayBadge_) {
-            put(logo_->put_BadgeLocX(badgePosition_.x()));
-            put(logo_->put_BadgeLocY(badgePosition_.y()));
+            ThrowIfFailed(logo_->put_BadgeLocX(badgePosition_.x()));
+            ThrowIfFailed(logo_->put_BadgeLocY(badgePosition_.y()));
         }
-    } catch (const CEngineError&) {
-        ShowEngineFailure();
-        return false;
-    } catch (const std::exception&) {
-        CMessageBox::Error(kInvalidImage);
-        return false;
-    }
-    changed_ = false;
-    return true;
+    });
+    if (stored)
+        changed_ = false;
+    return stored;
 }
 
 bool CSplashEditor::AskToStore() {
