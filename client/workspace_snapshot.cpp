@@ -71,6 +71,7 @@ HRESULT ReadSetting(ISettingNode* node, const Path& groups, const std::string& p
     CVK_RETURN_IF_FAILED(FlagOf(node, &ISettingNode::get_Hidden, &setting->hidden));
     CVK_RETURN_IF_FAILED(FlagOf(node, &ISettingNode::get_NeedsReview, &setting->needsReview));
     CVK_RETURN_IF_FAILED(node->get_CmosTokenID(&setting->token));
+    CVK_RETURN_IF_FAILED(node->get_BitOffset(&setting->bitOffset));
     return ReadChoices(node, setting);
 }
 
@@ -139,7 +140,11 @@ HRESULT ReadCmos(IWorkspace* workspace, std::optional<CmosTree>* out) {
         root.get(), &groups,
         [&](ISettingNode* setting, const Path& path) {
             const std::string& parent = path.empty() ? rootName : path.back();
-            return ReadSetting(setting, path, parent, &tree.settings.emplace_back());
+            CmosSetting& read = tree.settings.emplace_back();
+            // A group's own settings come before its child groups: the last group entered holds
+            // the setting.
+            read.group = path.empty() ? -1 : static_cast<int>(tree.groups.size()) - 1;
+            return ReadSetting(setting, path, parent, &read);
         },
         [&](const Path& path) { tree.groups.push_back(path); });
 }
@@ -251,6 +256,10 @@ const std::string* CmosSetting::Current() const {
 
 const std::string* CmosSetting::Default() const {
     return defaultChoice < 0 ? nullptr : &choices[defaultChoice];
+}
+
+HRESULT ReadCmosTree(IWorkspace* workspace, std::optional<CmosTree>* tree) {
+    return ReadCmos(workspace, tree);
 }
 
 HRESULT ReadWorkspace(IWorkspace* workspace, WorkspaceSnapshot* snapshot) {

@@ -150,7 +150,7 @@ TEST_F(CvkInputTest, OpenAndSaveRemoveTheTemporariesOfKilledSaves) {
     EXPECT_FALSE(fs::exists(stale));
 }
 
-TEST_F(CvkInputTest, IniWarnsOfSettingsTheWalkLeavesOut) {
+TEST_F(CvkInputTest, OutputsWarnOfSettingsTheIniWalkLeavesOut) {
     // "Odd" has a default that is none of its answers: the INI writer's walk of its menu ends
     // there, and the locked setting after it is not in the lock table.
     const std::string map = Board("odd", R"({"build": {"maxLocked": 16, "maxHidden": 16},
@@ -158,21 +158,37 @@ TEST_F(CvkInputTest, IniWarnsOfSettingsTheWalkLeavesOut) {
             {"setting": "First", "keyword": "CMOS_FIRST", "choices": ["a", "b"]},
             {"setting": "Odd", "keyword": "CMOS_ODD", "choices": ["a", "b"], "default": 3,
              "cmos": {"byte": "0x50", "bit": 0, "bits": 2}},
-            {"setting": "After", "keyword": "CMOS_AFTER", "choices": ["a", "b"]}]}]})");
+            {"setting": "After", "keyword": "CMOS_AFTER", "choices": ["a", "b"]}]},
+            {"menu": "Other", "items": [
+             {"setting": "Later", "keyword": "CMOS_LATER", "choices": ["a", "b"]}]}]})");
     const std::string ws = NewWorkspace(map);
     ASSERT_EQ(Cvk({"lock", ws, "CMOS_AFTER"}).exitCode, 0);
-    Result ini = Cvk({"ini", ws, PathOf("out.ini")});
-    EXPECT_EQ(ini.exitCode, 0) << ini.err;
-    EXPECT_TRUE(Has(ini.err, "warning: the CMOS setting \"Main/Odd\" (CMOS_ODD) has no current "
-                             "choice"))
-        << ini.err;
-    EXPECT_TRUE(Has(ini.err, "\"Main/After\" (CMOS_AFTER), locked")) << ini.err;
-    EXPECT_FALSE(Has(ini.err, "CMOS_FIRST")) << ini.err;
+    fs::create_directories(folder_ / "out");
+    const std::vector<std::vector<std::string>> outputs = {
+        {"ini", ws, PathOf("out.ini")},
+        {"report", ws, PathOf("out.txt")},
+        {"batch", ws, PathOf("out")},
+        {"media", ws, PathOf("out"), "--overwrite"},
+    };
+    for (const std::vector<std::string>& args : outputs) {
+        Result run = Cvk(args);
+        EXPECT_EQ(run.exitCode, 0) << args[0] << run.err;
+        EXPECT_TRUE(Has(run.err, "warning: the CMOS setting \"Main/Odd\" (CMOS_ODD) has no "
+                                 "current choice"))
+            << args[0] << run.err;
+        EXPECT_TRUE(Has(run.err, ": \"Main/After\" (CMOS_AFTER), locked; choose")) << run.err;
+        EXPECT_FALSE(Has(run.err, "CMOS_FIRST")) << run.err;
+        EXPECT_FALSE(Has(run.err, "CMOS_LATER")) << run.err;
+    }
+    Result cmosLess = Cvk({"report", ws, PathOf("out.txt"), "--components", "smbios"});
+    EXPECT_FALSE(Has(cmosLess.err, "warning")) << cmosLess.err;
 
     ASSERT_EQ(Cvk({"set", ws, "CMOS_ODD=a"}).exitCode, 0);
-    Result mended = Cvk({"ini", ws, PathOf("out.ini")});
-    EXPECT_EQ(mended.exitCode, 0);
-    EXPECT_FALSE(Has(mended.err, "warning")) << mended.err;
+    for (const std::vector<std::string>& args : outputs) {
+        Result mended = Cvk(args);
+        EXPECT_EQ(mended.exitCode, 0);
+        EXPECT_FALSE(Has(mended.err, "warning")) << args[0] << mended.err;
+    }
 }
 
 TEST_F(CvkInputTest, ALockHideTableBeyondTheIniIsWarnedAndExplained) {
