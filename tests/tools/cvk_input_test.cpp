@@ -1,6 +1,7 @@
 // cvk against bad input: files that are not files, duplicate keys, base names that are not DOS
 // names, and output failures that must say in words what is wrong and where.
 #include "tests/tools/cvk_run.h"
+#include "tools/cvkgen/board.h"
 
 #include <sys/stat.h>
 
@@ -189,6 +190,35 @@ TEST_F(CvkInputTest, OutputsWarnOfSettingsTheIniWalkLeavesOut) {
         EXPECT_EQ(mended.exitCode, 0);
         EXPECT_FALSE(Has(mended.err, "warning")) << args[0] << mended.err;
     }
+}
+
+TEST_F(CvkInputTest, ChoicesOfSettingsPastTheCmosImageAreKeptAndWarned) {
+    // cvkgen places settings within the image only; the far one is moved past it by hand.
+    cvkgen::Board board = cvkgen::ParseBoard(R"({"build": {"maxLocked": 4}, "setup": [
+        {"setting": "Near", "keyword": "CMOS_NEAR", "choices": ["a", "b"]},
+        {"setting": "Far", "keyword": "CMOS_FAR", "choices": ["a", "b"]}]})");
+    board.setup.at(1).setting.bitOffset = 2048;
+    cvkgen::SaveFileAtomically(PathOf("far.cvk"),
+                               cvkgen::WriteMapFile(cvkgen::BuildMapFile(board)));
+    const std::string ws = NewWorkspace(PathOf("far.cvk"));
+    const struct {
+        std::vector<std::string> args;
+        bool warns;
+    } cases[] = {
+        {{"set", ws, "CMOS_NEAR=b"}, false},
+        {{"set", ws, "CMOS_FAR=b"}, true},
+        {{"lock", ws, "CMOS_FAR"}, false},
+    };
+    for (const auto& c : cases) {
+        Result run = Cvk(c.args);
+        EXPECT_EQ(run.exitCode, 0) << run.err;
+        EXPECT_EQ(Has(run.err, "warning: the CMOS setting \"CMOS_FAR\" lies at bit 2048, past "
+                               "the 2048 bits of the CMOS image"),
+                  c.warns)
+            << c.args[2] << run.err;
+    }
+    const nlohmann::json shown = nlohmann::json::parse(Cvk({"show", ws, "--json"}).out);
+    EXPECT_EQ(shown.at("cmos").at("tree").at("settings").at(1).at("current"), "b");
 }
 
 TEST_F(CvkInputTest, ALockHideTableBeyondTheIniIsWarnedAndExplained) {
