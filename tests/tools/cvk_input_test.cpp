@@ -221,6 +221,32 @@ TEST_F(CvkInputTest, ChoicesOfSettingsPastTheCmosImageAreKeptAndWarned) {
     EXPECT_EQ(shown.at("cmos").at("tree").at("settings").at(1).at("current"), "b");
 }
 
+TEST_F(CvkInputTest, ComponentsThatDropEditsNameThem) {
+    const std::string ws = NewWorkspace(CORVANE_DEMO_MAP);
+    ASSERT_EQ(Cvk({"hide", ws, "CMOS_C1E"}).exitCode, 0);
+    ASSERT_EQ(Cvk({"smbios", ws, "SystemVersion=1"}).exitCode, 0);
+    ASSERT_EQ(Cvk({"module", ws, "20", "on"}).exitCode, 0);
+    const struct {
+        const char* components;
+        std::vector<std::string> warned; // thermal holds no edits and is never named
+    } cases[] = {
+        {"cmos,thermal,smbios,flex", {}},
+        {"cmos,flex", {"smbios"}},
+        {"cmos", {"flex"}},
+        {"none", {"cmos"}},
+    };
+    for (const auto& c : cases) {
+        Result run = Cvk({"components", ws, c.components});
+        EXPECT_EQ(run.exitCode, 0) << run.err;
+        std::string expected;
+        for (const std::string& name : c.warned)
+            expected += "cvk: warning: the component " + name +
+                        " held edits; they were dropped with it and its values are back at "
+                        "the BIOS image's defaults\n";
+        EXPECT_EQ(run.err, expected) << c.components;
+    }
+}
+
 TEST_F(CvkInputTest, ALockHideTableBeyondTheIniIsWarnedAndExplained) {
     const std::string map = Board("big", R"({"build": {"maxLocked": 64, "maxHidden": 65},
         "setup": [{"setting": "Root", "choices": ["x", "y"]}]})");

@@ -8,6 +8,7 @@
 #include "tools/cvk/batch_stage.h"
 #include "tools/cvk/cmos_edits.h"
 #include "tools/cvk/components.h"
+#include "tools/cvk/dropped_edits.h"
 #include "tools/cvk/edit_list.h"
 #include "tools/cvk/engine_client.h"
 #include "tools/cvk/ini_warnings.h"
@@ -189,6 +190,9 @@ int RunComponents(const std::string& file, LONG mask) {
     Session session;
     if (auto failed = session.Open(file))
         return *failed;
+    LONG before = 0, dropped = 0;
+    if (SUCCEEDED(session.workspace()->get_SubsystemMask(&before)) && (before & ~mask))
+        dropped = SubsystemsWithEdits(session.workspace()) & before & ~mask;
     ClearErrorText();
     const HRESULT hr = session.server()->ChangeWorkspace(session.workspace(), mask);
     if (FAILED(hr))
@@ -198,6 +202,11 @@ int RunComponents(const std::string& file, LONG mask) {
     LONG now = 0;
     if (SUCCEEDED(session.workspace()->get_SubsystemMask(&now)))
         std::printf("%s now has %s\n", file.c_str(), DescribeMask(now).c_str());
+    for (const std::string& name : ComponentNames(dropped & ~now))
+        std::fprintf(stderr,
+                     "cvk: warning: the component %s held edits; they were dropped with it and "
+                     "its values are back at the BIOS image's defaults\n",
+                     name.c_str());
     return kExitOk;
 }
 
