@@ -3,6 +3,8 @@
 
 #include "platform/com/errorinfo.h"
 
+#include <string_view>
+
 namespace cvkclient {
 namespace {
 
@@ -15,6 +17,22 @@ std::string JoinPath(const Path& path) {
     for (const std::string& name : path)
         joined += (joined.empty() ? "" : "/") + name;
     return joined;
+}
+
+const CmosSetting* FindByKeyword(const CmosTree& tree, std::string_view keyword) {
+    for (const CmosSetting& setting : tree.settings)
+        if (setting.keyword == keyword)
+            return &setting;
+    return nullptr;
+}
+
+// The INI file's key for a boot device, as the engine maps the choice's name.
+std::string_view BootDeviceKey(const std::string& choice) {
+    if (choice == "Hard Drive")
+        return "HardDrive";
+    if (choice == "ATAPI CD-ROM")
+        return "CD-ROM";
+    return "RemovableDevices";
 }
 
 } // namespace
@@ -48,17 +66,6 @@ std::vector<IniGap> FindIniGaps(const CmosTree& tree) {
     return gaps;
 }
 
-HRESULT ReadIniGaps(IWorkspace* workspace, LONG mask, std::vector<IniGap>* gaps) {
-    gaps->clear();
-    if (!(mask & SUBSYS_CMOS))
-        return S_OK;
-    std::optional<CmosTree> tree;
-    CVK_RETURN_IF_FAILED(ReadCmosTree(workspace, &tree));
-    if (tree)
-        *gaps = FindIniGaps(*tree);
-    return S_OK;
-}
-
 std::string IniGapText(const IniGap& gap) {
     std::string left;
     for (const std::string& setting : gap.leftOut)
@@ -67,6 +74,47 @@ std::string IniGapText(const IniGap& gap) {
            " has no current choice: it and the settings after it in its menu are left out of "
            "the INI file" +
            left + "; choose an answer for it";
+}
+
+std::vector<BootClash> FindBootClashes(const CmosTree& tree) {
+    static constexpr std::string_view kPositions[] = {"CMOS_1STBOOTDEV", "CMOS_2NDBOOTDEV",
+                                                      "CMOS_3RDBOOTDEV"};
+    std::vector<BootClash> clashes;
+    // The engine writes no boot order without a first position.
+    if (!FindByKeyword(tree, kPositions[0]))
+        return clashes;
+    std::vector<const CmosSetting*> named; // positions with a current choice, in order
+    for (std::string_view keyword : kPositions) {
+        const CmosSetting* setting = FindByKeyword(tree, keyword);
+        if (!setting || !setting->Current())
+            continue;
+        for (const CmosSetting* earlier : named)
+            if (BootDeviceKey(*earlier->Current()) == BootDeviceKey(*setting->Current()))
+                clashes.push_back({earlier->keyword, setting->keyword, *setting->Current()});
+        named.push_back(setting);
+    }
+    return clashes;
+}
+
+std::string BootClashText(const BootClash& clash) {
+    return "the boot positions " + clash.earlier + " and " + clash.later + " both name \"" +
+           clash.device + "\": the INI file's boot order keeps only " + clash.later +
+           " for it; choose another device for one of them";
+}
+
+HRESULT ReadIniWarnings(IWorkspace* workspace, LONG mask, std::vector<std::string>* warnings) {
+    warnings->clear();
+    if (!(mask & SUBSYS_CMOS))
+        return S_OK;
+    std::optional<CmosTree> tree;
+    CVK_RETURN_IF_FAILED(ReadCmosTree(workspace, &tree));
+    if (!tree)
+        return S_OK;
+    for (const IniGap& gap : FindIniGaps(*tree))
+        warnings->push_back(IniGapText(gap));
+    for (const BootClash& clash : FindBootClashes(*tree))
+        warnings->push_back(BootClashText(clash));
+    return S_OK;
 }
 
 } // namespace cvkclient

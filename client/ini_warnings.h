@@ -23,10 +23,21 @@ std::string DescribeSetting(const CmosSetting& setting);
 // The gaps of a CMOS tree: one per menu whose walk stops early, in tree order.
 std::vector<IniGap> FindIniGaps(const CmosTree& tree);
 
-// The gaps of the workspace's INI file written with `mask`; none without SUBSYS_CMOS.
-HRESULT ReadIniGaps(IWorkspace* workspace, LONG mask, std::vector<IniGap>* gaps);
-
 // The warning's sentence for one gap, saying what is left out and how to mend it.
 std::string IniGapText(const IniGap& gap);
+
+// Two boot positions (CMOS_1STBOOTDEV to CMOS_3RDBOOTDEV) that name the same device: the INI
+// file's boot order has one entry per device, and the later position replaces the earlier.
+struct BootClash {
+    std::string earlier; // keywords of the two positions
+    std::string later;
+    std::string device; // the choice the later one names
+};
+std::vector<BootClash> FindBootClashes(const CmosTree& tree);
+std::string BootClashText(const BootClash& clash);
+
+// Every warning about the INI file of the workspace written with `mask`: the gaps of the walk
+// and the boot positions that clash, as sentences.
+HRESULT ReadIniWarnings(IWorkspace* workspace, LONG mask, std::vector<std::string>* warnings);
 
 } // namespace cvkclient

@@ -247,6 +247,29 @@ TEST_F(CvkInputTest, ComponentsThatDropEditsNameThem) {
     }
 }
 
+TEST_F(CvkInputTest, BootPositionsNamingOneDeviceWarn) {
+    const std::string ws = NewWorkspace();
+    const std::string clash = "warning: the boot positions CMOS_2NDBOOTDEV and CMOS_3RDBOOTDEV "
+                              "both name \"Hard Drive\"";
+    WriteFile(folder_ / "swap.json", R"json({"cmos": [
+        {"setting": "CMOS_2NDBOOTDEV", "choice": "ATAPI CD-ROM"},
+        {"setting": "CMOS_3RDBOOTDEV", "choice": "Hard Drive"}]})json");
+    const struct {
+        std::vector<std::string> args;
+        bool warns;
+    } cases[] = {
+        {{"set", ws, "CMOS_3RDBOOTDEV=Hard Drive"}, true}, // the second names it already
+        {{"ini", ws, PathOf("out.ini")}, true},
+        {{"apply", ws, PathOf("swap.json")}, false},
+        {{"ini", ws, PathOf("out.ini")}, false},
+    };
+    for (const auto& c : cases) {
+        Result run = Cvk(c.args);
+        EXPECT_EQ(run.exitCode, 0) << run.err;
+        EXPECT_EQ(Has(run.err, clash), c.warns) << c.args[0] << run.err;
+    }
+}
+
 TEST_F(CvkInputTest, ALockHideTableBeyondTheIniIsWarnedAndExplained) {
     const std::string map = Board("big", R"({"build": {"maxLocked": 64, "maxHidden": 65},
         "setup": [{"setting": "Root", "choices": ["x", "y"]}]})");

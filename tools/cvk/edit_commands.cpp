@@ -147,7 +147,9 @@ int RunSet(const std::string& file, const std::vector<std::string>& assignments)
             edit.choice = choice;
             edits.push_back(edit);
         }
-        return ApplyCmosEdits(workspace, edits, what);
+        CVK_RETURN_IF_FAILED(ApplyCmosEdits(workspace, edits, what));
+        WarnBootClashes(workspace);
+        return S_OK;
     });
 }
 
@@ -253,6 +255,7 @@ int RunApply(const std::string& file, const std::string& editsFile) {
     return EditWorkspace(file, [&](IWorkspace* workspace, std::string* what) {
         CVK_RETURN_IF_FAILED(ApplyEditList(workspace, edits, what));
         WarnInvalidSelection(workspace);
+        WarnBootClashes(workspace);
         return S_OK;
     });
 }
@@ -355,7 +358,7 @@ int RunIni(const std::string& file, const std::string& outFile, std::optional<LO
         CVK_RETURN_IF_FAILED(hr);
         CVK_RETURN_IF_FAILED(workspace->DumpIni(Wide(AbsolutePath(outFile)).get(), mask, 0));
         std::printf("wrote %s with %s\n", outFile.c_str(), DescribeMask(mask).c_str());
-        WarnSettingsLeftOutOfIni(workspace, mask);
+        WarnAboutIniFile(workspace, mask);
         return S_OK;
     });
 }
@@ -371,7 +374,7 @@ int RunReport(const std::string& file, const std::string& outFile, std::optional
         CVK_RETURN_IF_FAILED(report->GenerateReport(Wide(AbsolutePath(outFile)).get(), mask));
         std::printf("wrote %s with %s\n", outFile.c_str(), DescribeMask(mask).c_str());
         // The report shows the settings as the INI file of the same components carries them.
-        WarnSettingsLeftOutOfIni(workspace, mask);
+        WarnAboutIniFile(workspace, mask);
         return S_OK;
     });
 }
@@ -406,7 +409,7 @@ int RunBatch(const std::string& file, const BatchOptions& options) {
         CVK_RETURN_IF_FAILED(stage.Commit({ini, "autoexec.bat", "cvk.bat"}));
         std::printf("wrote %s.ini, autoexec.bat and cvk.bat in %s with %s\n",
                     options.baseName.c_str(), options.folder.c_str(), DescribeMask(mask).c_str());
-        WarnSettingsLeftOutOfIni(workspace, mask);
+        WarnAboutIniFile(workspace, mask);
         return S_OK;
     });
 }

@@ -15,12 +15,20 @@ constexpr LONG kLockHideTableEntries = 128;
 
 } // namespace
 
-void WarnSettingsLeftOutOfIni(IWorkspace* workspace, LONG mask) {
-    std::vector<cvkclient::IniGap> gaps;
-    if (FAILED(cvkclient::ReadIniGaps(workspace, mask, &gaps)))
+void WarnAboutIniFile(IWorkspace* workspace, LONG mask) {
+    std::vector<std::string> warnings;
+    if (FAILED(cvkclient::ReadIniWarnings(workspace, mask, &warnings)))
         return;
-    for (const cvkclient::IniGap& gap : gaps)
-        std::fprintf(stderr, "cvk: warning: %s\n", cvkclient::IniGapText(gap).c_str());
+    for (const std::string& warning : warnings)
+        std::fprintf(stderr, "cvk: warning: %s\n", warning.c_str());
+}
+
+void WarnBootClashes(IWorkspace* workspace) {
+    std::optional<cvkclient::CmosTree> cmos;
+    if (FAILED(cvkclient::ReadCmosTree(workspace, &cmos)) || !cmos)
+        return;
+    for (const cvkclient::BootClash& clash : cvkclient::FindBootClashes(*cmos))
+        std::fprintf(stderr, "cvk: warning: %s\n", cvkclient::BootClashText(clash).c_str());
 }
 
 void WarnLockHideTableTooSmall(IWorkspace* workspace) {

@@ -165,7 +165,7 @@ int RunMediaCommand(const std::vector<std::string>& args) {
                                                   Callbacks(parsed.flags.count("--overwrite")));
     if (run != media::MediaRun::kSucceeded)
         return kExitEngine;
-    WarnSettingsLeftOutOfIni(session.workspace(), choices.subsystemMask);
+    WarnAboutIniFile(session.workspace(), choices.subsystemMask);
     return kExitOk;
 }
 
