@@ -270,6 +270,38 @@ TEST_F(CvkInputTest, BootPositionsNamingOneDeviceWarn) {
     }
 }
 
+TEST_F(CvkInputTest, AFlashImageThatCannotBeReadIsNamedAndLeftOutOnlyByDefault) {
+    const std::string map = CopyDemoMap("demo.cvk");
+    const fs::path samples = fs::path(CORVANE_DEMO_MAP).parent_path();
+    fs::copy_file(samples / "demo.bio", folder_ / "demo.bio");
+    std::string second = ReadFile(samples / "demo_2.bio");
+    second[second.size() - 1] ^= 0x01; // one flipped byte in the continuation file
+    WriteFile(folder_ / "demo_2.bio", second);
+    const std::string why = "The flash image \"" + PathOf("demo.bio") +
+                            "\" cannot be read: demo_2.bio: part checksum does not match.";
+    const struct {
+        std::vector<std::string> components;
+        int exitCode;
+        std::string says; // on stderr; empty: nothing
+    } cases[] = {
+        {{}, 0, "cvk: warning: " + why + " The workspace is made without modules"},
+        {{"--components", "cmos,flex"}, 1, why},
+        {{"--components", "cmos"}, 0, ""},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args = {"new", map, "--out", PathOf("demo.cvw")};
+        args.insert(args.end(), c.components.begin(), c.components.end());
+        fs::remove(PathOf("demo.cvw"));
+        Result run = Cvk(args);
+        EXPECT_EQ(run.exitCode, c.exitCode) << run.err;
+        EXPECT_EQ(c.says.empty() ? run.err.empty() : Has(run.err, c.says), true) << run.err;
+        EXPECT_EQ(fs::exists(PathOf("demo.cvw")), c.exitCode == 0);
+    }
+    const nlohmann::json shown =
+        nlohmann::json::parse(Cvk({"show", PathOf("demo.cvw"), "--json"}).out);
+    EXPECT_TRUE(shown.at("flex").is_null());
+}
+
 TEST_F(CvkInputTest, ALockHideTableBeyondTheIniIsWarnedAndExplained) {
     const std::string map = Board("big", R"({"build": {"maxLocked": 64, "maxHidden": 65},
         "setup": [{"setting": "Root", "choices": ["x", "y"]}]})");
