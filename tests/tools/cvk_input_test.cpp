@@ -302,6 +302,30 @@ TEST_F(CvkInputTest, AFlashImageThatCannotBeReadIsNamedAndLeftOutOnlyByDefault) 
     EXPECT_TRUE(shown.at("flex").is_null());
 }
 
+TEST_F(CvkInputTest, CvkgenRefusesMenusDeeperThanTheEngineReads) {
+    // Menus nested `levels` deep around one setting.
+    const auto nested = [](int levels) {
+        std::string json = R"({"setting": "Deep", "keyword": "CMOS_DEEP", "choices": ["a", "b"]})";
+        for (int i = 0; i < levels; ++i)
+            json = R"({"menu": "M", "items": [)" + json + "]}";
+        return R"({"setup": [)" + json + "]}";
+    };
+    WriteFile(folder_ / "deepest.json", nested(64));
+    WriteFile(folder_ / "deeper.json", nested(65));
+    Result deepest = RunProgram({CVKGEN_PROGRAM, PathOf("deepest.json"), PathOf("deepest.cvk")},
+                                folder_, registry_);
+    ASSERT_EQ(deepest.exitCode, 0) << deepest.err;
+    const std::string ws = NewWorkspace(PathOf("deepest.cvk"));
+    EXPECT_EQ(Cvk({"set", ws, "CMOS_DEEP=b"}).exitCode, 0) << "the engine reads 64 levels";
+
+    Result deeper = RunProgram({CVKGEN_PROGRAM, PathOf("deeper.json"), PathOf("deeper.cvk")},
+                               folder_, registry_);
+    EXPECT_EQ(deeper.exitCode, 1);
+    EXPECT_TRUE(Has(deeper.err, "menus nest deeper than the 64 levels the engine reads"))
+        << deeper.err;
+    EXPECT_FALSE(fs::exists(PathOf("deeper.cvk")));
+}
+
 TEST_F(CvkInputTest, ALockHideTableBeyondTheIniIsWarnedAndExplained) {
     const std::string map = Board("big", R"({"build": {"maxLocked": 64, "maxHidden": 65},
         "setup": [{"setting": "Root", "choices": ["x", "y"]}]})");
