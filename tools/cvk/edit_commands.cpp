@@ -1,6 +1,7 @@
 // cvk commands that edit a workspace (and save it back) or write its outputs.
 #include "tools/cvk/edit_commands.h"
 
+#include "client/module_selection.h"
 #include "client/module_type.h"
 #include "platform/com/bstr.h"
 #include "platform/com/errorinfo.h"
@@ -100,7 +101,7 @@ HRESULT PrintModule(IFlexModule* module) {
     CVK_RETURN_IF_FAILED(module->get_Type(&type));
     CVK_RETURN_IF_FAILED(module->get_ShortDescription(name.put()));
     std::vector<LONG> dependencies;
-    CVK_RETURN_IF_FAILED(GetDependencies(module, &dependencies));
+    CVK_RETURN_IF_FAILED(cvkclient::ReadDependencies(module, &dependencies));
     std::string depends;
     for (LONG dependency : dependencies)
         depends += (depends.empty() ? " (needs " : ", ") + HandleText(dependency);
