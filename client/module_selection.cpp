@@ -35,7 +35,9 @@ HRESULT ExplainMissingDependencies(IFlex* flex, std::vector<std::string>* proble
     CVK_RETURN_IF_FAILED(CollectItems(list.get(), &modules));
     std::vector<LONG> in;
     CVK_RETURN_IF_FAILED(HandlesInUpdate(modules, &in));
-    const auto isIn = [&](LONG handle) { return std::find(in.begin(), in.end(), handle) != in.end(); };
+    const auto isIn = [&](LONG handle) {
+        return std::find(in.begin(), in.end(), handle) != in.end();
+    };
     for (const ComPtr<IFlexModule>& module : modules) {
         LONG handle = 0;
         std::vector<LONG> needs;
