@@ -1,0 +1,16 @@
+// The engine's own words for a failure: the error text a failed call leaves on the thread,
+// shown after the operation's message so that the user learns what is wrong and where.
+#pragma once
+
+#include <QString>
+
+namespace cvkgui {
+
+// Forgets the thread's error text, before a call whose failure is shown with its text.
+void ClearEngineErrorText();
+
+// `message` followed, in a paragraph of its own, by the engine's error text when the failed
+// call left one; `message` alone otherwise. The text is taken from the thread.
+QString WithEngineErrorText(const QString& message);
+
+} // namespace cvkgui
