@@ -3,8 +3,8 @@
 
 #include "client/ini_warnings.h"
 #include "gui/common/engine_call.h"
-#include "gui/common/engine_error_text.h"
 #include "gui/common/message_box.h"
+#include "gui/common/message_text.h"
 #include "gui/common/operation_guard.h"
 #include "gui/common/strings.h"
 #include "gui/document/workspace_dialogs.h"
@@ -13,7 +13,6 @@
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QPushButton>
-#include <QStringList>
 #include <QVBoxLayout>
 
 namespace {
@@ -40,14 +39,7 @@ void WarnAboutIniFile(IWorkspace* workspace, LONG mask) {
         cvkgui::ClearEngineErrorText();
         return;
     }
-    QStringList lines;
-    for (const std::string& warning : warnings) {
-        QString line = QString::fromStdString(warning);
-        line[0] = line[0].toUpper();
-        lines << line + QLatin1Char('.');
-    }
-    CMessageBox::Exclamation(cvkgui::text::kIniWarnings + QStringLiteral("\n\n") +
-                             lines.join(QStringLiteral("\n\n")));
+    CMessageBox::Exclamation(cvkgui::WarningParagraphs(cvkgui::text::kIniWarnings, warnings));
 }
 
 } // namespace
