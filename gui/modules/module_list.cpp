@@ -1,8 +1,10 @@
 // The module list.
 #include "gui/modules/module_list.h"
 
+#include "client/module_selection.h"
 #include "gui/common/engine_call.h"
 #include "gui/common/message_box.h"
+#include "gui/common/message_text.h"
 #include "gui/common/operation_guard.h"
 #include "gui/common/strings.h"
 #include "gui/document/cvk_doc.h"
@@ -23,6 +25,9 @@ constexpr int kDataRole = Qt::UserRole + 1;
 constexpr int kSortRole = Qt::UserRole + 2;
 
 const QString kSpaceLine = QStringLiteral("Total Module Space Consumed:  %1%");
+const QString kSelectionInvalid =
+    QStringLiteral("The change is kept, but the selection is not a valid update; the BIOS file "
+                   "cannot be generated until it is mended:");
 const QString kSpaceTip =
     QStringLiteral("%1 bytes used, %2 bytes free of %3 bytes of optional module space");
 
@@ -277,6 +282,7 @@ void CModuleList::RunCommand(QTreeWidgetItem* item, MenuCommand command) {
         return;
     cvkgui::GuardOperation([](HRESULT) { ShowEngineFailure(); },
                            [&] {
+                               const std::vector<std::string> before = SelectionProblems();
                                switch (command) {
                                case kInBiosFile:
                                    ToggleInBiosFile(item, module.get());
@@ -289,7 +295,23 @@ void CModuleList::RunCommand(QTreeWidgetItem* item, MenuCommand command) {
                                    break;
                                }
                                UpdateSpaceLine();
+                               WarnOfNewProblems(before);
                            });
+}
+
+std::vector<std::string> CModuleList::SelectionProblems() const {
+    std::vector<std::string> problems;
+    if (flex_)
+        ThrowIfFailed(cvkclient::ExplainInvalidSelection(flex_.get(), &problems));
+    return problems;
+}
+
+void CModuleList::WarnOfNewProblems(const std::vector<std::string>& before) const {
+    // The edit is kept; the user is told once per new fault what to take out, not again on
+    // every click while mending it.
+    const std::vector<std::string> after = SelectionProblems();
+    if (!after.empty() && after != before)
+        CMessageBox::Exclamation(cvkgui::WarningParagraphs(kSelectionInvalid, after));
 }
 
 void CModuleList::ToggleInBiosFile(QTreeWidgetItem* item, IFlexModule* module) {
