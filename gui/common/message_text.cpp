@@ -9,13 +9,17 @@ void ClearEngineErrorText() {
     SetErrorInfo(0, nullptr);
 }
 
-QString WithEngineErrorText(const QString& message) {
+QString TakeEngineErrorText() {
     cvk::ErrorText error;
-    if (!cvk::TakeErrorText(&error) || error.description.empty())
-        return message;
-    const QString text = QString::fromUtf16(error.description.data(),
-                                            static_cast<qsizetype>(error.description.size()));
-    return message + QStringLiteral("\n\n") + text;
+    if (!cvk::TakeErrorText(&error))
+        return {};
+    return QString::fromUtf16(error.description.data(),
+                              static_cast<qsizetype>(error.description.size()));
+}
+
+QString WithEngineErrorText(const QString& message) {
+    const QString text = TakeEngineErrorText();
+    return text.isEmpty() ? message : message + QStringLiteral("\n\n") + text;
 }
 
 QString WarningParagraphs(const QString& lead, const std::vector<std::string>& warnings) {

@@ -13,6 +13,10 @@ namespace cvkgui {
 // Forgets the thread's error text, before a call whose failure is shown with its text.
 void ClearEngineErrorText();
 
+// The engine's error text that the failed call left on the thread, taken from it; empty when
+// there is none.
+QString TakeEngineErrorText();
+
 // `message` followed, in a paragraph of its own, by the engine's error text when the failed
 // call left one; `message` alone otherwise. The text is taken from the thread.
 QString WithEngineErrorText(const QString& message);
