@@ -62,7 +62,8 @@ QIcon ButtonIcon(Cmd id) {
 CChildFrame::CChildFrame(std::unique_ptr<CCvkDoc> doc, CCvkApp* app)
     : app_(app), doc_(std::move(doc)) {
     setObjectName(QStringLiteral("childFrame"));
-    setWindowTitle(doc_->title());
+    ShowTitle(doc_->title());
+    setWindowModified(doc_->isModified());
     splitter_ = new QSplitter(Qt::Horizontal, this);
     splitter_->setObjectName(QStringLiteral("workspaceSplitter"));
     tree_ = new CWspTreeView(doc_.get(), splitter_);
@@ -79,9 +80,16 @@ CChildFrame::CChildFrame(std::unique_ptr<CCvkDoc> doc, CCvkApp* app)
                 if (CMainFrame* main = app_->mainFrame())
                     main->SetPaneText(1, text, colour, tip);
             });
-    connect(doc_.get(), &CCvkDoc::titleChanged, this, &QWidget::setWindowTitle);
+    // The workspace's name and a mark while it has unsaved changes; the main window's title
+    // stays as it is.
+    connect(doc_.get(), &CCvkDoc::titleChanged, this, &CChildFrame::ShowTitle);
+    connect(doc_.get(), &CCvkDoc::modifiedChanged, this, &QWidget::setWindowModified);
     connect(doc_.get(), &CCvkDoc::closed, this, &CChildFrame::OnDocumentClosed);
     connect(tree_, &CWspTreeView::treeBuilt, this, &CChildFrame::FitTreePane);
+}
+
+void CChildFrame::ShowTitle(const QString& title) {
+    setWindowTitle(title + QStringLiteral(" [*]"));
 }
 
 void CChildFrame::FitTreePane() {
