@@ -26,9 +26,8 @@ FlexState::Logo LogoStateOf(IFlexModule* module) {
 }
 
 bool SameLogo(const FlexState::Logo& a, const FlexState::Logo& b) {
-    return a.hasPicture == b.hasPicture && a.picture == b.picture &&
-           a.resolution == b.resolution && a.displayBadge == b.displayBadge &&
-           a.badgeX == b.badgeX && a.badgeY == b.badgeY;
+    return a.hasPicture == b.hasPicture && a.picture == b.picture && a.resolution == b.resolution &&
+           a.displayBadge == b.displayBadge && a.badgeX == b.badgeX && a.badgeY == b.badgeY;
 }
 
 bool SameState(const FlexState& a, const FlexState& b) {
@@ -105,15 +104,15 @@ FlexState CaptureFlex(IFlex* flex) {
     cvk::ComPtr<IFlexModuleList> modules = GetObject(flex, &IFlex::get_OptionalModuleList);
     if (!modules)
         return state;
-    ForEachInList(modules.get(), &IFlexModuleList::GetFirst, &IFlexModuleList::GetNext,
-                  [&](const cvk::ComPtr<IFlexModule>& module) {
-                      state.modules.push_back(
-                          {module, GetBool(module.get(), &IFlexModule::get_InUpdate)});
-                      MODULE_TYPE type = CVK_MOD_TYPE_NORMAL;
-                      ThrowIfFailed(module->get_Type(&type));
-                      if (type == CVK_MOD_TYPE_LOGO)
-                          state.logos.push_back(LogoStateOf(module.get()));
-                  });
+    ForEachInList(
+        modules.get(), &IFlexModuleList::GetFirst, &IFlexModuleList::GetNext,
+        [&](const cvk::ComPtr<IFlexModule>& module) {
+            state.modules.push_back({module, GetBool(module.get(), &IFlexModule::get_InUpdate)});
+            MODULE_TYPE type = CVK_MOD_TYPE_NORMAL;
+            ThrowIfFailed(module->get_Type(&type));
+            if (type == CVK_MOD_TYPE_LOGO)
+                state.logos.push_back(LogoStateOf(module.get()));
+        });
     return state;
 }
 

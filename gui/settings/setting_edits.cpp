@@ -38,10 +38,9 @@ void CaptureGroup(IGroupNode* group, CmosState* state) {
         return;
     cvk::ComPtr<IGroupList> children = GetObject(group, &IGroupNode::get_ChildList);
     if (children)
-        ForEachInList(children.get(), &IGroupList::GetFirst, &IGroupList::GetNext,
-                      [&](const cvk::ComPtr<IGroupNode>& child) {
-                          CaptureGroup(child.get(), state);
-                      });
+        ForEachInList(
+            children.get(), &IGroupList::GetFirst, &IGroupList::GetNext,
+            [&](const cvk::ComPtr<IGroupNode>& child) { CaptureGroup(child.get(), state); });
 }
 
 // Puts a setting's choice, marks and review flag back. Lock and hide exclude each other in the
@@ -80,8 +79,7 @@ void Restore(const ThermState& state) {
     ThrowIfFailed(state.setting->put_Value(state.value.get()));
 }
 
-template <class State>
-void Record(CCvkDoc* doc, const QString& name, State before, State after) {
+template <class State> void Record(CCvkDoc* doc, const QString& name, State before, State after) {
     doc->history()->Record(
         name, [before = std::move(before)] { Restore(before); },
         [after = std::move(after)] { Restore(after); });

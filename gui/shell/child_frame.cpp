@@ -62,8 +62,7 @@ QIcon ButtonIcon(Cmd id) {
 CChildFrame::CChildFrame(std::unique_ptr<CCvkDoc> doc, CCvkApp* app)
     : app_(app), doc_(std::move(doc)) {
     setObjectName(QStringLiteral("childFrame"));
-    ShowTitle(doc_->title());
-    setWindowModified(doc_->isModified());
+    ShowTitle();
     splitter_ = new QSplitter(Qt::Horizontal, this);
     splitter_->setObjectName(QStringLiteral("workspaceSplitter"));
     tree_ = new CWspTreeView(doc_.get(), splitter_);
@@ -83,13 +82,15 @@ CChildFrame::CChildFrame(std::unique_ptr<CCvkDoc> doc, CCvkApp* app)
     // The workspace's name and a mark while it has unsaved changes; the main window's title
     // stays as it is.
     connect(doc_.get(), &CCvkDoc::titleChanged, this, &CChildFrame::ShowTitle);
-    connect(doc_.get(), &CCvkDoc::modifiedChanged, this, &QWidget::setWindowModified);
+    connect(doc_.get(), &CCvkDoc::modifiedChanged, this, &CChildFrame::ShowTitle);
     connect(doc_.get(), &CCvkDoc::closed, this, &CChildFrame::OnDocumentClosed);
     connect(tree_, &CWspTreeView::treeBuilt, this, &CChildFrame::FitTreePane);
 }
 
-void CChildFrame::ShowTitle(const QString& title) {
-    setWindowTitle(title + QStringLiteral(" [*]"));
+// The mark is part of the text rather than the toolkit's modified state, which a maximised
+// window would hand on to the main window.
+void CChildFrame::ShowTitle() {
+    setWindowTitle(doc_->isModified() ? doc_->title() + QStringLiteral(" *") : doc_->title());
 }
 
 void CChildFrame::FitTreePane() {

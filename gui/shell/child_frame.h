@@ -39,7 +39,7 @@ private:
     void CreateToolBar();
     void OnDocumentClosed();
     void FitTreePane();
-    void ShowTitle(const QString& title);
+    void ShowTitle();
 
     CCvkApp* app_;
     std::unique_ptr<CCvkDoc> doc_;
