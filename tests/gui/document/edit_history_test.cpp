@@ -27,20 +27,6 @@ using guitest::Program;
 
 namespace {
 
-// Handles: 1 required; 2 needs 3; 5 the logo; 6 in by default; 10 the badge.
-const QByteArray kModules = R"({
-  "version": "T.0001", "flashPartSize": "0x40000", "requiredContent": 65536,
-  "logo": {"badge": [0, 0], "displayBadge": false, "resolution": "640x480"},
-  "list": [
-    {"handle": 1, "name": "Core", "required": true, "size": 65536},
-    {"handle": 2, "name": "Net Boot", "size": 20000, "depends": [3]},
-    {"handle": 3, "name": "Net Driver", "size": 10000},
-    {"handle": 5, "name": "Splash Logo", "type": "logo", "default": true, "size": 16384,
-     "userUpdateable": true},
-    {"handle": 6, "name": "Boot Menu", "default": true, "size": 4096, "userUpdateable": true},
-    {"handle": 10, "name": "Badge 640x480", "type": "badge", "default": true, "size": 2048}
-  ]})";
-
 void DumpGroup(IGroupNode* group, QStringList* out) {
     if (GetBool(group, &IGroupNode::get_HasSettings)) {
         cvk::ComPtr<ISettingList> settings = GetObject(group, &IGroupNode::get_SettingList);
@@ -107,24 +93,6 @@ QString OtherThermValue(IThermSetting* setting) {
     return candidates.value(0);
 }
 
-QTreeWidgetItem* FindItem(CWspTreeView* tree, TreeItemKind kind, int minRows = 0,
-                          CTreeListCtrl* list = nullptr) {
-    QList<QTreeWidgetItem*> pending;
-    for (int i = 0; i < tree->topLevelItemCount(); ++i)
-        pending.append(tree->topLevelItem(i));
-    while (!pending.isEmpty()) {
-        QTreeWidgetItem* item = pending.takeFirst();
-        for (int c = 0; c < item->childCount(); ++c)
-            pending.append(item->child(c));
-        if (tree->DataOf(item)->kind != kind)
-            continue;
-        tree->setCurrentItem(item);
-        if (!list || list->topLevelItemCount() >= minRows)
-            return item;
-    }
-    return nullptr;
-}
-
 // A modular workspace with something for every edit to change: a CMOS setting off its
 // default, one locked, one flagged for review, a module out of its default and a logo picture.
 class Fixture {
@@ -134,7 +102,7 @@ public:
         picture = program.Path(QStringLiteral("first.jpg"));
         secondPicture = program.Path(QStringLiteral("second.jpg"));
         saved = program.Path(QStringLiteral("undo.cvw"));
-        if (!guitest::WriteModularBoard(map, kModules) || !program.Start() ||
+        if (!guitest::WriteModularBoard(map, guitest::kTestModules) || !program.Start() ||
             !guitest::WritePicture(picture, 640, 480) ||
             !guitest::WritePicture(secondPicture, 800, 600))
             return;
@@ -149,7 +117,7 @@ public:
         workspace = doc->GetWorkspace();
         flex = guitest::FlexOf(workspace.get());
         CThermList* thermList = frame->rightView()->thermList();
-        FindItem(tree, TreeItemKind::ThermGroup, 1, thermList);
+        guitest::ShowTreeItem(tree, TreeItemKind::ThermGroup, 1, thermList);
         therm = cvk::ComPtr<IThermSetting>(thermList->SettingAt(thermList->topLevelItem(0)));
         CCmosList* cmos = ShowCmos();
         ISettingNode* first = cmos->SettingAt(cmos->topLevelItem(0));
@@ -163,10 +131,10 @@ public:
 
     CCmosList* ShowCmos() {
         CCmosList* list = frame->rightView()->cmosList();
-        return FindItem(tree, TreeItemKind::CmosGroup, 3, list) ? list : nullptr;
+        return guitest::ShowTreeItem(tree, TreeItemKind::CmosGroup, 3, list) ? list : nullptr;
     }
     void Show(TreeItemKind kind) {
-        FindItem(tree, kind);
+        guitest::ShowTreeItem(tree, kind);
         main->UpdateCommandUI();
     }
     void Run(Cmd id) {
@@ -270,7 +238,7 @@ const EditCase kEdits[] = {
     {"Edit Value",
      [](Fixture& f) {
          CThermList* list = f.frame->rightView()->thermList();
-         FindItem(f.tree, TreeItemKind::ThermGroup, 1, list);
+         guitest::ShowTreeItem(f.tree, TreeItemKind::ThermGroup, 1, list);
          list->OnEndEdit(list->topLevelItem(0), CThermList::ValueColumn,
                          OtherThermValue(f.therm.get()));
      }},
@@ -351,7 +319,7 @@ private Q_SLOTS:
                          f.CmosRowsShowEngine(),
                      edit.name);
             // Showing another item reads the engine's save flag, which still says changed.
-            FindItem(f.tree, TreeItemKind::SystemInfo);
+            guitest::ShowTreeItem(f.tree, TreeItemKind::SystemInfo);
             QVERIFY2(Modified(f.frame, false), edit.name);
 
             f.Run(Cmd::Redo);
@@ -393,7 +361,8 @@ private Q_SLOTS:
         CCvkDoc* doc = program.app()->activeDocument();
         auto lock = [&] {
             CCmosList* list = main->activeChildFrame()->rightView()->cmosList();
-            FindItem(main->activeChildFrame()->treeView(), TreeItemKind::CmosGroup, 1, list);
+            guitest::ShowTreeItem(main->activeChildFrame()->treeView(), TreeItemKind::CmosGroup, 1,
+                                  list);
             list->setCurrentItem(list->topLevelItem(0));
             main->UpdateCommandUI();
             main->action(Cmd::Lock)->trigger();
