@@ -71,7 +71,8 @@ private:
                            const std::function<void(IFlexModule*)>& visit) const;
     void AddDependencyRows(QTreeWidgetItem* item, IFlexModule* module);
     void ToggleInBiosFile(QTreeWidgetItem* item, IFlexModule* module);
-    void EditLogo(IFlexModule* module);
+    // True when the editor stored into the logo module.
+    bool EditLogo(IFlexModule* module);
     void RemovePicture(IFlexModule* module);
     void UpdateSpaceLine();
     // Why the selection is not a valid update (empty when it is); throws CEngineError.
