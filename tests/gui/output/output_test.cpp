@@ -123,6 +123,13 @@ public:
     cvk::ComPtr<IWorkspace> workspace;
 };
 
+// The rows of a test run once for Generate INI File and once for Generate Report.
+void IniAndReportRows() {
+    QTest::addColumn<int>("command");
+    QTest::newRow("INI file") << static_cast<int>(Cmd::GenerateIni);
+    QTest::newRow("report") << static_cast<int>(Cmd::GenerateReport);
+}
+
 QCheckBox* Box(QWidget* dialog, const char* name) {
     return dialog->findChild<QCheckBox*>(QString::fromLatin1(name));
 }
@@ -257,11 +264,7 @@ private Q_SLOTS:
         QCOMPARE(ReadAll(target), QByteArray("precious\n"));
     }
 
-    void writeFailureSaysWhyAndClosesTheProgram_data() {
-        QTest::addColumn<int>("command");
-        QTest::newRow("INI file") << static_cast<int>(Cmd::GenerateIni);
-        QTest::newRow("report") << static_cast<int>(Cmd::GenerateReport);
-    }
+    void writeFailureSaysWhyAndClosesTheProgram_data() { IniAndReportRows(); }
 
     void writeFailureSaysWhyAndClosesTheProgram() {
         QFETCH(int, command);
@@ -279,11 +282,7 @@ private Q_SLOTS:
         QTRY_VERIFY(!fixture.main->isVisible());
     }
 
-    void outputsNameTheSettingsTheIniWalkLeavesOut_data() {
-        QTest::addColumn<int>("command");
-        QTest::newRow("INI file") << static_cast<int>(Cmd::GenerateIni);
-        QTest::newRow("report") << static_cast<int>(Cmd::GenerateReport);
-    }
+    void outputsNameTheSettingsTheIniWalkLeavesOut_data() { IniAndReportRows(); }
 
     void outputsNameTheSettingsTheIniWalkLeavesOut() {
         QFETCH(int, command);
