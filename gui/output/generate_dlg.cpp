@@ -30,9 +30,8 @@ CFileChooser::Request SaveRequest(const QString& defaultDir, const QString& filt
     return request;
 }
 
-// Names what the INI file of `mask` leaves out or overrides; the report shows the settings as
-// that file carries them. A workspace that cannot be read for it gets no warning: the file is
-// written already.
+// Names what the INI file of `mask` leaves out or overrides; a report is read as the record of
+// that file. A workspace that cannot be read for it gets no warning: the file is written.
 void WarnAboutIniFile(IWorkspace* workspace, LONG mask) {
     std::vector<std::string> warnings;
     if (FAILED(cvkclient::ReadIniWarnings(workspace, mask, &warnings)) || warnings.empty()) {

@@ -374,7 +374,7 @@ int RunReport(const std::string& file, const std::string& outFile, std::optional
         CVK_RETURN_IF_FAILED(workspace->get_Report(report.put()));
         CVK_RETURN_IF_FAILED(report->GenerateReport(Wide(AbsolutePath(outFile)).get(), mask));
         std::printf("wrote %s with %s\n", outFile.c_str(), DescribeMask(mask).c_str());
-        // The report shows the settings as the INI file of the same components carries them.
+        // A report is read as the record of the INI file of the same components.
         WarnAboutIniFile(workspace, mask);
         return S_OK;
     });
