@@ -24,6 +24,22 @@ constexpr int kMarkWidth = 26;
 constexpr int kMaxNameWidth = 420;
 // The tip of a system-information row.
 constexpr int kTipRole = Qt::UserRole + 1;
+constexpr int kBoldWeight = 700;
+
+// A value that differs from its default is shown in bold, name and value.
+void ShowChanged(QTreeWidgetItem* item, bool changed, std::initializer_list<int> columns) {
+    for (int column : columns) {
+        QFont font = item->font(column);
+        font.setWeight(static_cast<QFont::Weight>(changed ? kBoldWeight : QFont::Normal));
+        item->setFont(column, font);
+    }
+}
+
+QString DefaultTip(const CDefaultValue& fallback) {
+    return fallback.value.isEmpty()
+               ? QStringLiteral("Changed from the default (empty)")
+               : QStringLiteral("Changed from the default: %1").arg(fallback.value);
+}
 
 } // namespace
 
@@ -104,7 +120,8 @@ void CSmbiosList::Fill(ISmbiosList* list) {
     cvkgui::GuardOperation(cvkgui::ShowMessage(cvkgui::text::kOperationFailed), [&] {
         ForEachInList(list, &ISmbiosList::GetFirst, &ISmbiosList::GetNext,
                       [&](const cvk::ComPtr<ISmbiosNode>& node) {
-                          Row row{node, GetText(node.get(), &ISmbiosNode::get_HelpString)};
+                          Row row{node, GetText(node.get(), &ISmbiosNode::get_HelpString),
+                                  GetText(node.get(), &ISmbiosNode::get_IniKeyword)};
                           if (row.help.isEmpty())
                               row.help = cvkgui::text::kHintEdit;
                           auto* item = new RowItem(std::move(row));
@@ -114,6 +131,7 @@ void CSmbiosList::Fill(ISmbiosList* list) {
                           item->setText(ItemColumn,
                                         GetText(node.get(), &ISmbiosNode::get_DisplayName));
                           item->setText(ValueColumn, GetText(node.get(), &ISmbiosNode::get_Value));
+                          ShowChangedMark(item);
                       });
         FitColumnToContents(ItemColumn, kTextWidth, kMaxNameWidth);
     });
@@ -158,6 +176,7 @@ void CSmbiosList::OnEndEdit(QTreeWidgetItem* item, int column, const QString& te
             ThrowIfFailed(hr);
             item->setText(ValueColumn, text);
         });
+    ShowChangedMark(item);
     if (!stored)
         return;
     doc_->RefreshModifiedFlag();
@@ -188,16 +207,44 @@ void CSmbiosList::TogglePrompt(QTreeWidgetItem* item, bool fromMenu) {
                 item->setIcon(PromptColumn, QIcon());
             }
         });
+    ShowChangedMark(item);
     if (!toggled)
         return;
     if (fromMenu)
         doc_->RefreshModifiedFlag();
 }
 
-QString CSmbiosList::TipAt(QTreeWidgetItem* item, int column) const {
-    Q_UNUSED(column);
+const CDefaultValue* CSmbiosList::DefaultOf(const QTreeWidgetItem* item) const {
     const Row* row = RowOf(item);
-    return row ? row->help : QString();
+    if (!row || defaults_.isEmpty())
+        return nullptr;
+    const auto found = defaults_.constFind(row->key);
+    return found == defaults_.constEnd() ? nullptr : &found.value();
+}
+
+bool CSmbiosList::IsMarkedChanged(const QTreeWidgetItem* item) const {
+    return item && item->font(ValueColumn).weight() == kBoldWeight;
+}
+
+void CSmbiosList::ShowChangedMark(QTreeWidgetItem* item) {
+    const Row* row = RowOf(item);
+    if (!row || defaults_.isEmpty())
+        return;
+    const CDefaultValue* fallback = DefaultOf(item);
+    const bool prompt = !item->icon(PromptColumn).isNull();
+    ShowChanged(
+        item, !fallback || fallback->value != item->text(ValueColumn) || fallback->prompt != prompt,
+        {ItemColumn, ValueColumn});
+}
+
+QString CSmbiosList::TipAt(QTreeWidgetItem* item, int column) const {
+    const Row* row = RowOf(item);
+    if (!row)
+        return {};
+    const CDefaultValue* fallback = DefaultOf(item);
+    if (column == ValueColumn && fallback && IsMarkedChanged(item))
+        return DefaultTip(*fallback);
+    return row->help;
 }
 
 void CSmbiosList::contextMenuEvent(QContextMenuEvent* event) {
@@ -286,6 +333,7 @@ void CThermList::Fill(IThermGroup* group) {
                                         GetText(setting.get(), &IThermSetting::get_Name));
                           item->setText(ValueColumn,
                                         GetVariantText(setting.get(), &IThermSetting::get_Value));
+                          ShowChangedMark(item);
                       });
         FitColumnToContents(ItemColumn, kTextWidth, kMaxNameWidth);
     });
@@ -334,13 +382,37 @@ void CThermList::OnEndEdit(QTreeWidgetItem* item, int column, const QString& tex
         }
         item->setText(ValueColumn, GetVariantText(setting, &IThermSetting::get_Value));
     });
+    ShowChangedMark(item);
     if (!stored)
         return;
     doc_->RefreshModifiedFlag();
 }
 
+const CDefaultValue* CThermList::DefaultOf(const QTreeWidgetItem* item) const {
+    if (!RowOf(item) || defaults_.isEmpty())
+        return nullptr;
+    const auto found = defaults_.constFind(item->text(ItemColumn));
+    return found == defaults_.constEnd() ? nullptr : &found.value();
+}
+
+bool CThermList::IsMarkedChanged(const QTreeWidgetItem* item) const {
+    return item && item->font(ValueColumn).weight() == kBoldWeight;
+}
+
+void CThermList::ShowChangedMark(QTreeWidgetItem* item) {
+    if (!RowOf(item) || defaults_.isEmpty())
+        return;
+    const CDefaultValue* fallback = DefaultOf(item);
+    ShowChanged(item, !fallback || fallback->value != item->text(ValueColumn),
+                {ItemColumn, ValueColumn});
+}
+
 QString CThermList::TipAt(QTreeWidgetItem* item, int column) const {
-    Q_UNUSED(column);
     const Row* row = RowOf(item);
-    return row ? row->help : QString();
+    if (!row)
+        return {};
+    const CDefaultValue* fallback = DefaultOf(item);
+    if (column == ValueColumn && fallback && IsMarkedChanged(item))
+        return DefaultTip(*fallback);
+    return row->help;
 }

@@ -7,7 +7,19 @@
 #include "gui/common/tree_list.h"
 #include "platform/com/comptr.h"
 
+#include <QHash>
+
 class CCvkDoc;
+
+// A value as a fresh workspace of the same map file holds it. The SMBIOS and thermal lists
+// show in bold the values that differ from theirs.
+struct CDefaultValue {
+    QString value;
+    bool prompt = false;
+};
+// SMBIOS strings by INI keyword; thermal settings of the shown group by name. Empty when the
+// defaults are not known: then nothing is marked.
+using CDefaultValues = QHash<QString, CDefaultValue>;
 
 // Read-only facts about the workspace's BIOS: file, ID and build date.
 class CSystemInfoList : public CTreeListCtrl {
@@ -34,7 +46,11 @@ public:
     CSmbiosList(CCvkDoc* doc, QWidget* parent);
     ~CSmbiosList() override;
     void SetupColumns();
+    // The defaults the next Fill marks changed values against.
+    void SetDefaults(CDefaultValues defaults) { defaults_ = std::move(defaults); }
     void Fill(ISmbiosList* list);
+    // True when the row is shown as differing from its default.
+    bool IsMarkedChanged(const QTreeWidgetItem* item) const;
     void Clear();
     // Edits the value of the selected row.
     void BeginEdit();
@@ -52,11 +68,15 @@ private:
     struct Row {
         cvk::ComPtr<ISmbiosNode> node;
         QString help;
+        QString key;
     };
     using RowItem = CDataItem<Row>;
     static Row* RowOf(const QTreeWidgetItem* item) { return RowItem::Of(item); }
+    const CDefaultValue* DefaultOf(const QTreeWidgetItem* item) const;
+    void ShowChangedMark(QTreeWidgetItem* item);
 
     CCvkDoc* doc_;
+    CDefaultValues defaults_;
 };
 
 // The settings of one thermal group, edited with a drop-down of their choices or as text.
@@ -68,7 +88,11 @@ public:
     CThermList(CCvkDoc* doc, CPreferences& prefs, QWidget* parent);
     ~CThermList() override;
     void SetupColumns();
+    // The defaults the next Fill marks changed values against.
+    void SetDefaults(CDefaultValues defaults) { defaults_ = std::move(defaults); }
     void Fill(IThermGroup* group);
+    // True when the row is shown as differing from its default.
+    bool IsMarkedChanged(const QTreeWidgetItem* item) const;
     void Clear();
     void BeginEdit();
     void BeginEditOf(QTreeWidgetItem* item);
@@ -86,7 +110,10 @@ private:
     };
     using RowItem = CDataItem<Row>;
     static Row* RowOf(const QTreeWidgetItem* item) { return RowItem::Of(item); }
+    const CDefaultValue* DefaultOf(const QTreeWidgetItem* item) const;
+    void ShowChangedMark(QTreeWidgetItem* item);
 
     CCvkDoc* doc_;
     CPreferences& prefs_;
+    CDefaultValues defaults_;
 };

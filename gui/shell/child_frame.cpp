@@ -82,6 +82,7 @@ CChildFrame::CChildFrame(std::unique_ptr<CCvkDoc> doc, CCvkApp* app)
     connect(doc_.get(), &CCvkDoc::titleChanged, this, &QWidget::setWindowTitle);
     connect(doc_.get(), &CCvkDoc::closed, this, &CChildFrame::OnDocumentClosed);
     connect(tree_, &CWspTreeView::treeBuilt, this, &CChildFrame::FitTreePane);
+    connect(right_, &CCvkRightView::placeRequested, tree_, &CWspTreeView::SelectPlace);
 }
 
 void CChildFrame::FitTreePane() {
