@@ -15,7 +15,7 @@ public:
     enum Column { ItemColumn, ValueColumn, NoteColumn, GroupColumn };
     // Searches can find every setting of a board; more rows than this help no one and cost a
     // keystroke its speed.
-    static constexpr int kMostFound = 500;
+    static constexpr int kMostFound = 200;
 
     explicit CFoundList(QWidget* parent);
 

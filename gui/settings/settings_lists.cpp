@@ -26,22 +26,33 @@ constexpr int kMaxNameWidth = 420;
 constexpr int kTipRole = Qt::UserRole + 1;
 constexpr int kBoldWeight = 700;
 
-// A value that differs from its default is shown in bold, name and value.
-void ShowChanged(QTreeWidgetItem* item, bool changed, std::initializer_list<int> columns) {
-    for (int column : columns) {
+} // namespace
+
+void CDefaultMarks::Show(QTreeWidgetItem* item, const QString& key, bool prompt) const {
+    if (defaults_.isEmpty())
+        return;
+    const auto fallback = defaults_.constFind(key);
+    const bool changed = fallback == defaults_.constEnd() ||
+                         fallback->value != item->text(valueColumn_) || fallback->prompt != prompt;
+    for (int column : {itemColumn_, valueColumn_}) {
         QFont font = item->font(column);
         font.setWeight(static_cast<QFont::Weight>(changed ? kBoldWeight : QFont::Normal));
         item->setFont(column, font);
     }
 }
 
-QString DefaultTip(const CDefaultValue& fallback) {
-    return fallback.value.isEmpty()
-               ? QStringLiteral("Changed from the default (empty)")
-               : QStringLiteral("Changed from the default: %1").arg(fallback.value);
+bool CDefaultMarks::IsShown(const QTreeWidgetItem* item) const {
+    return item && item->font(valueColumn_).weight() == kBoldWeight;
 }
 
-} // namespace
+QString CDefaultMarks::TipOf(const QTreeWidgetItem* item, const QString& key) const {
+    const auto fallback = defaults_.constFind(key);
+    if (!IsShown(item) || fallback == defaults_.constEnd())
+        return {};
+    return fallback->value.isEmpty()
+               ? QStringLiteral("Changed from the default (empty)")
+               : QStringLiteral("Changed from the default: %1").arg(fallback->value);
+}
 
 CSystemInfoList::CSystemInfoList(QWidget* parent) : CTreeListCtrl(parent) {
     setObjectName(QStringLiteral("systemInfoList"));
@@ -214,37 +225,17 @@ void CSmbiosList::TogglePrompt(QTreeWidgetItem* item, bool fromMenu) {
         doc_->RefreshModifiedFlag();
 }
 
-const CDefaultValue* CSmbiosList::DefaultOf(const QTreeWidgetItem* item) const {
-    const Row* row = RowOf(item);
-    if (!row || defaults_.isEmpty())
-        return nullptr;
-    const auto found = defaults_.constFind(row->key);
-    return found == defaults_.constEnd() ? nullptr : &found.value();
-}
-
-bool CSmbiosList::IsMarkedChanged(const QTreeWidgetItem* item) const {
-    return item && item->font(ValueColumn).weight() == kBoldWeight;
-}
-
 void CSmbiosList::ShowChangedMark(QTreeWidgetItem* item) {
-    const Row* row = RowOf(item);
-    if (!row || defaults_.isEmpty())
-        return;
-    const CDefaultValue* fallback = DefaultOf(item);
-    const bool prompt = !item->icon(PromptColumn).isNull();
-    ShowChanged(
-        item, !fallback || fallback->value != item->text(ValueColumn) || fallback->prompt != prompt,
-        {ItemColumn, ValueColumn});
+    if (const Row* row = RowOf(item))
+        marks_.Show(item, row->key, !item->icon(PromptColumn).isNull());
 }
 
 QString CSmbiosList::TipAt(QTreeWidgetItem* item, int column) const {
     const Row* row = RowOf(item);
     if (!row)
         return {};
-    const CDefaultValue* fallback = DefaultOf(item);
-    if (column == ValueColumn && fallback && IsMarkedChanged(item))
-        return DefaultTip(*fallback);
-    return row->help;
+    const QString changed = column == ValueColumn ? marks_.TipOf(item, row->key) : QString();
+    return changed.isEmpty() ? row->help : changed;
 }
 
 void CSmbiosList::contextMenuEvent(QContextMenuEvent* event) {
@@ -388,31 +379,16 @@ void CThermList::OnEndEdit(QTreeWidgetItem* item, int column, const QString& tex
     doc_->RefreshModifiedFlag();
 }
 
-const CDefaultValue* CThermList::DefaultOf(const QTreeWidgetItem* item) const {
-    if (!RowOf(item) || defaults_.isEmpty())
-        return nullptr;
-    const auto found = defaults_.constFind(item->text(ItemColumn));
-    return found == defaults_.constEnd() ? nullptr : &found.value();
-}
-
-bool CThermList::IsMarkedChanged(const QTreeWidgetItem* item) const {
-    return item && item->font(ValueColumn).weight() == kBoldWeight;
-}
-
 void CThermList::ShowChangedMark(QTreeWidgetItem* item) {
-    if (!RowOf(item) || defaults_.isEmpty())
-        return;
-    const CDefaultValue* fallback = DefaultOf(item);
-    ShowChanged(item, !fallback || fallback->value != item->text(ValueColumn),
-                {ItemColumn, ValueColumn});
+    if (RowOf(item))
+        marks_.Show(item, item->text(ItemColumn), false);
 }
 
 QString CThermList::TipAt(QTreeWidgetItem* item, int column) const {
     const Row* row = RowOf(item);
     if (!row)
         return {};
-    const CDefaultValue* fallback = DefaultOf(item);
-    if (column == ValueColumn && fallback && IsMarkedChanged(item))
-        return DefaultTip(*fallback);
-    return row->help;
+    const QString changed =
+        column == ValueColumn ? marks_.TipOf(item, item->text(ItemColumn)) : QString();
+    return changed.isEmpty() ? row->help : changed;
 }

@@ -21,6 +21,25 @@ struct CDefaultValue {
 // defaults are not known: then nothing is marked.
 using CDefaultValues = QHash<QString, CDefaultValue>;
 
+// The defaults a list marks its values against: a value that differs is shown in bold, name and
+// value, with the default in the value's tip.
+class CDefaultMarks {
+public:
+    CDefaultMarks(int itemColumn, int valueColumn)
+        : itemColumn_(itemColumn), valueColumn_(valueColumn) {}
+    void Set(CDefaultValues defaults) { defaults_ = std::move(defaults); }
+    // Marks the row of `key` when its value or prompt is not the default's.
+    void Show(QTreeWidgetItem* item, const QString& key, bool prompt) const;
+    bool IsShown(const QTreeWidgetItem* item) const;
+    // The value's tip of a marked row; empty for none.
+    QString TipOf(const QTreeWidgetItem* item, const QString& key) const;
+
+private:
+    int itemColumn_;
+    int valueColumn_;
+    CDefaultValues defaults_;
+};
+
 // Read-only facts about the workspace's BIOS: file, ID and build date.
 class CSystemInfoList : public CTreeListCtrl {
     Q_OBJECT
@@ -47,10 +66,10 @@ public:
     ~CSmbiosList() override;
     void SetupColumns();
     // The defaults the next Fill marks changed values against.
-    void SetDefaults(CDefaultValues defaults) { defaults_ = std::move(defaults); }
+    void SetDefaults(CDefaultValues defaults) { marks_.Set(std::move(defaults)); }
     void Fill(ISmbiosList* list);
     // True when the row is shown as differing from its default.
-    bool IsMarkedChanged(const QTreeWidgetItem* item) const;
+    bool IsMarkedChanged(const QTreeWidgetItem* item) const { return marks_.IsShown(item); }
     void Clear();
     // Edits the value of the selected row.
     void BeginEdit();
@@ -72,11 +91,10 @@ private:
     };
     using RowItem = CDataItem<Row>;
     static Row* RowOf(const QTreeWidgetItem* item) { return RowItem::Of(item); }
-    const CDefaultValue* DefaultOf(const QTreeWidgetItem* item) const;
     void ShowChangedMark(QTreeWidgetItem* item);
 
     CCvkDoc* doc_;
-    CDefaultValues defaults_;
+    CDefaultMarks marks_{ItemColumn, ValueColumn};
 };
 
 // The settings of one thermal group, edited with a drop-down of their choices or as text.
@@ -89,10 +107,10 @@ public:
     ~CThermList() override;
     void SetupColumns();
     // The defaults the next Fill marks changed values against.
-    void SetDefaults(CDefaultValues defaults) { defaults_ = std::move(defaults); }
+    void SetDefaults(CDefaultValues defaults) { marks_.Set(std::move(defaults)); }
     void Fill(IThermGroup* group);
     // True when the row is shown as differing from its default.
-    bool IsMarkedChanged(const QTreeWidgetItem* item) const;
+    bool IsMarkedChanged(const QTreeWidgetItem* item) const { return marks_.IsShown(item); }
     void Clear();
     void BeginEdit();
     void BeginEditOf(QTreeWidgetItem* item);
@@ -110,10 +128,9 @@ private:
     };
     using RowItem = CDataItem<Row>;
     static Row* RowOf(const QTreeWidgetItem* item) { return RowItem::Of(item); }
-    const CDefaultValue* DefaultOf(const QTreeWidgetItem* item) const;
     void ShowChangedMark(QTreeWidgetItem* item);
 
     CCvkDoc* doc_;
     CPreferences& prefs_;
-    CDefaultValues defaults_;
+    CDefaultMarks marks_{ItemColumn, ValueColumn};
 };
