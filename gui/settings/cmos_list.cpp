@@ -169,7 +169,7 @@ void CCmosList::ShowValue(QTreeWidgetItem* item, Row& row) {
     item->setFont(ValueColumn, font);
     if (row.leftOutOfIni) {
         item->setText(ValueColumn, cvkgui::text::kNoCurrentChoiceValue);
-        item->setIcon(ValueColumn, style()->standardIcon(QStyle::SP_MessageBoxWarning));
+        item->setIcon(ValueColumn, style()->standardIcon(QStyle::SP_MessageBoxCritical));
         return;
     }
     item->setText(ValueColumn, current ? ChoiceText(current.get()) : QString());
