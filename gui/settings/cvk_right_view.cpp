@@ -125,6 +125,11 @@ CCvkRightView::CCvkRightView(CCvkDoc* doc, CPreferences& prefs, QWidget* parent)
     connect(found_, &CTreeListCtrl::tabPressed, this,
             [this] { doc_->UpdateAllViews(this, CCvkDoc::kHintFocusTree); });
     connect(found_, &CFoundList::placeChosen, this, &CCvkRightView::GoToPlace);
+    // Esc in the results closes the search, as it does in the field.
+    connect(found_, &CFoundList::escapePressed, this, [this] {
+        if (listing_ == Listing::Found)
+            CloseSearch();
+    });
     connect(search_, &CSearchBar::textChanged, this, &CCvkRightView::Search);
     // The user may have edited settings since the field last had the focus.
     connect(search_, &CSearchBar::focused, this, [this] { index_->Invalidate(); });

@@ -156,5 +156,9 @@ void CFoundList::keyPressEvent(QKeyEvent* event) {
         ChooseRow(currentItem());
         return;
     }
+    if (event->key() == Qt::Key_Escape) {
+        Q_EMIT escapePressed();
+        return;
+    }
     CTreeListCtrl::keyPressEvent(event);
 }

@@ -32,6 +32,7 @@ public:
 
 Q_SIGNALS:
     void placeChosen(const CSettingPlace& place);
+    void escapePressed();
 
 protected:
     QString TipAt(QTreeWidgetItem* item, int column) const override;

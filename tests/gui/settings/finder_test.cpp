@@ -172,8 +172,17 @@ private Q_SLOTS:
                      ->text(CFoundList::NoteColumn),
                  QStringLiteral("locked"));
 
-        main->action(Cmd::NeedsReviewOnly)->trigger();
+        // A double-click shows the setting in its group.
+        Q_EMIT found->itemDoubleClicked(
+            RowNamed(found, CFoundList::ItemColumn, QStringLiteral("Aperture Size")),
+            CFoundList::ItemColumn);
+        QCOMPARE(view->mode(), CCvkRightView::ModeCmos);
+        QCOMPARE(started.frame->treeView()->currentItem()->text(0), QStringLiteral("Chipset"));
+        QCOMPARE(cmos->currentItem()->text(CCmosList::ItemColumn), QStringLiteral("Aperture Size"));
+        main->UpdateCommandUI();
         QVERIFY(!main->action(Cmd::ChangedOnly)->isChecked());
+
+        main->action(Cmd::NeedsReviewOnly)->trigger();
         QCOMPARE(Column(found, CFoundList::ItemColumn), QStringList{QStringLiteral("Memory Hole")});
         // Off again: the current group's list.
         main->action(Cmd::NeedsReviewOnly)->trigger();
@@ -243,10 +252,15 @@ private Q_SLOTS:
         QCOMPARE(list->currentItem()->text(ItemColumnOf(list)).trimmed(), name);
         QVERIFY(list->hasFocus());
 
-        // Esc closes the field.
-        edit->setFocus();
-        QTest::keyClick(edit, Qt::Key_Escape);
-        QVERIFY(!view->searchBar()->isVisible());
+        // Esc closes the field, from the field or from the results.
+        for (bool fromResults : {false, true}) {
+            started.main->action(Cmd::FindSetting)->trigger();
+            QCOMPARE(view->mode(), CCvkRightView::ModeFound);
+            QWidget* focus = fromResults ? static_cast<QWidget*>(found) : edit;
+            QTest::keyClick(focus, Qt::Key_Escape);
+            QVERIFY(!view->searchBar()->isVisible());
+            QVERIFY(view->mode() != CCvkRightView::ModeFound);
+        }
     }
 
     void aSettingWithoutACurrentChoiceIsMarkedUntilAnAnswerIsChosen() {
