@@ -6,7 +6,7 @@
 #include "gui/common/engine_call.h"
 #include "gui/common/strings.h"
 #include "gui/document/cvk_doc.h"
-#include "gui/modules/firmware_hub.h"
+#include "gui/modules/module_edits.h"
 #include "gui/modules/module_list.h"
 #include "gui/settings/cmos_list.h"
 #include "gui/settings/found_list.h"
@@ -16,6 +16,7 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QStackedLayout>
 #include <QVBoxLayout>
 
@@ -155,8 +156,36 @@ void CCvkRightView::OnUpdate(QObject* sender, int hint) {
     if (hint == CCvkDoc::kHintFocusTree)
         return;
     index_->Invalidate();
-    if (CTreeItemData* item = doc_->currentItem())
-        ShowItem(item);
+    CTreeItemData* item = doc_->currentItem();
+    if (!item)
+        return;
+    // An edit undone or redone: a list across all groups is read again, as the group's is.
+    if (hint == CCvkDoc::kHintRefresh && listing_ == Listing::Found) {
+        Search(search_->text());
+        return;
+    }
+    if (hint == CCvkDoc::kHintRefresh && listing_ != Listing::Group) {
+        ShowFilter(listing_);
+        return;
+    }
+    if (hint == CCvkDoc::kHintRefresh) {
+        ShowItemAgain(item);
+        return;
+    }
+    ShowItem(item);
+}
+
+void CCvkRightView::ShowItemAgain(CTreeItemData* item) {
+    auto* list = qobject_cast<QTreeWidget*>(visibleList());
+    QTreeWidgetItem* current = list ? list->currentItem() : nullptr;
+    const int row = current && !current->parent() ? list->indexOfTopLevelItem(current) : -1;
+    const int scroll = list ? list->verticalScrollBar()->value() : 0;
+    ShowItem(item);
+    if (!list || list != visibleList())
+        return;
+    if (row >= 0 && row < list->topLevelItemCount())
+        list->setCurrentItem(list->topLevelItem(row));
+    list->verticalScrollBar()->setValue(scroll);
 }
 
 void CCvkRightView::SetMode(ViewMode mode) {
@@ -407,10 +436,10 @@ void CCvkRightView::OnViewCommand(Cmd id) {
         break;
     case Cmd::ResetDefaults:
         if (mode_ == ModeCmos) {
-            // A change of the whole CMOS marks the workspace modified at once, so that closing
-            // asks to save it.
+            // A change of the whole CMOS marks the workspace modified at once (the history
+            // has recorded it when any value changed), so that closing asks to save it.
             if (cmos_->RestoreDefaults())
-                doc_->setModified(true);
+                doc_->RefreshModifiedFlag();
         } else {
             modules_->RestoreDefaults();
         }
@@ -422,13 +451,13 @@ void CCvkRightView::OnViewCommand(Cmd id) {
         break;
     case Cmd::ClearLockHide:
         if (cmos_->ClearLockHide())
-            doc_->setModified(true);
+            doc_->RefreshModifiedFlag();
         refill = true;
         break;
     case Cmd::FwhSize3:
     case Cmd::FwhSize4:
     case Cmd::FwhSize8:
-        if (SetFirmwareHubSize(doc_->GetWorkspace().get(), FirmwareHubMegabits(id)))
+        if (ChangeFirmwareHubSize(doc_, FirmwareHubMegabits(id)))
             doc_->RefreshModifiedFlag();
         if (mode_ == ModeModules)
             modules_->RefreshSpaceLine();

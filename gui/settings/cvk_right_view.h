@@ -77,6 +77,8 @@ Q_SIGNALS:
 private:
     void OnUpdate(QObject* sender, int hint);
     void ShowItem(CTreeItemData* item);
+    // Shows the item's values again, keeping the list's selection and scroll position.
+    void ShowItemAgain(CTreeItemData* item);
     void SetMode(ViewMode mode);
     void ShowFilter(Listing listing);
     void ShowCurrentGroup();

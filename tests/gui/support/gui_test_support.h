@@ -3,6 +3,7 @@
 #pragma once
 
 #include "gui/common/message_box.h"
+#include "gui/settings/wsp_tree_view.h"
 #include "gui/shell/cvk_app.h"
 
 #include <QDir>
@@ -21,6 +22,11 @@ bool RegisterComponents();
 
 // Runs `act` on the next modal dialog once it is up.
 void WhenModal(std::function<void(QWidget*)> act);
+
+// Selects the first item of `kind` in the workspace tree (breadth first) after which `list`
+// shows at least `minRows` rows; null when none does.
+QTreeWidgetItem* ShowTreeItem(CWspTreeView* tree, TreeItemKind kind, int minRows = 0,
+                              const QTreeWidget* list = nullptr);
 
 // Writes a map file made from the demo board with the given lock and hide limits.
 bool WriteBoard(const QString& path, int maxLocked, int maxHidden);
