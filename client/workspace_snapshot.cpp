@@ -136,17 +136,20 @@ HRESULT ReadCmos(IWorkspace* workspace, std::optional<CmosTree>* out) {
     std::string rootName;
     CVK_RETURN_IF_FAILED(TextOf(root.get(), &IGroupNode::get_Name, &rootName));
     Path groups;
+    // A group's own settings come right after the group is entered, before its children.
+    int entered = -1;
     return WalkTree(
         root.get(), &groups,
         [&](ISettingNode* setting, const Path& path) {
             const std::string& parent = path.empty() ? rootName : path.back();
             CmosSetting& read = tree.settings.emplace_back();
-            // A group's own settings come before its child groups: the last group entered holds
-            // the setting.
-            read.group = path.empty() ? -1 : static_cast<int>(tree.groups.size()) - 1;
+            read.group = entered;
             return ReadSetting(setting, path, parent, &read);
         },
-        [&](const Path& path) { tree.groups.push_back(path); });
+        [&](const Path& path) {
+            tree.groups.push_back(path);
+            entered = static_cast<int>(tree.groups.size()) - 1;
+        });
 }
 
 HRESULT ReadSmbios(IWorkspace* workspace, std::vector<SmbiosValue>* out) {
@@ -299,8 +302,14 @@ HRESULT ReadMapFile(IServer* server, const std::string& mapFile, WorkspaceSnapsh
         flex = VARIANT_FALSE;
     SetErrorInfo(0, nullptr);
     const LONG mask = SUBSYS_CMOS | (flex ? SUBSYS_FLEX : 0);
+    return ReadFreshWorkspace(server, mapFile, mask, snapshot);
+}
+
+HRESULT ReadFreshWorkspace(IServer* server, const std::string& mapFile, LONG mask,
+                           WorkspaceSnapshot* snapshot) {
     ComPtr<IWorkspace> workspace;
-    CVK_RETURN_IF_FAILED(server->NewWorkspace(mask, file.get(), workspace.put()));
+    CVK_RETURN_IF_FAILED(
+        server->NewWorkspace(mask, Bstr::FromUtf8(mapFile).get(), workspace.put()));
     return ReadAndClose(server, workspace.get(), snapshot);
 }
 

@@ -29,7 +29,7 @@ struct CmosSetting {
     bool needsReview = false;
     LONG token = 0;
     LONG bitOffset = 0; // 0: the setting has no place in the image
-    int group = -1;     // index into CmosTree::groups of the group that holds it; -1: the root
+    int group = -1; // index into CmosTree::groups; -1 for the root group's own settings
 
     Path FullPath() const;
     const std::string* Current() const;
@@ -103,6 +103,11 @@ HRESULT ReadWorkspace(IWorkspace* workspace, WorkspaceSnapshot* snapshot);
 // What a build brings of its own: a fresh workspace of the map file with the CMOS settings and,
 // when a modular flash image lies beside it, the modules, read and closed again.
 HRESULT ReadMapFile(IServer* server, const std::string& mapFile, WorkspaceSnapshot* snapshot);
+
+// A fresh workspace of `mapFile` with the components `mask`, read and closed again: the
+// defaults a workspace of that map file is compared with.
+HRESULT ReadFreshWorkspace(IServer* server, const std::string& mapFile, LONG mask,
+                           WorkspaceSnapshot* snapshot);
 
 // A workspace file opened, read and closed again; the file is not written.
 HRESULT ReadWorkspaceFile(IServer* server, const std::string& file, WorkspaceSnapshot* snapshot);

@@ -37,6 +37,10 @@ enum class Cmd {
     About,
     NextPane,
     PreviousPane,
+    // Settings across all groups: the search field and the two filters.
+    FindSetting,
+    ChangedOnly,
+    NeedsReviewOnly,
     kCount
 };
 

@@ -61,6 +61,13 @@ const CommandInfo kCommands[] = {
      "Switch to the next window pane\nNext Pane"},
     {Cmd::PreviousPane, "actionPreviousPane", "Pre&vious Pane\tShift+F6",
      "Switch back to the previous window pane\nPrevious Pane"},
+    {Cmd::FindSetting, "actionFindSetting", "&Find Setting...\tCtrl+F",
+     "Find settings by name, keyword, help text or choice in all groups\nFind Setting"},
+    {Cmd::ChangedOnly, "actionChangedOnly", "&Changed Settings Only",
+     "Show the CMOS settings of all groups that differ from the BIOS defaults, are locked, "
+     "hidden or need review\nChanged Settings Only"},
+    {Cmd::NeedsReviewOnly, "actionNeedsReviewOnly", "Settings Needing &Review",
+     "Show the CMOS settings of all groups that need review\nSettings Needing Review"},
 };
 
 static_assert(std::size(kCommands) == static_cast<std::size_t>(Cmd::kCount));

@@ -61,12 +61,8 @@ std::optional<int> ReadWithDefaults(IServer* server, const std::string& file,
     if (auto failed = ReadWorkspace(server, file, workspace))
         return failed;
     ClearErrorText();
-    cvk::ComPtr<IWorkspace> fresh;
-    HRESULT hr = server->NewWorkspace(workspace->mask, Wide(workspace->mapFile).get(), fresh.put());
-    if (SUCCEEDED(hr)) {
-        hr = cvkclient::ReadWorkspace(fresh.get(), defaults);
-        server->CloseWorkspace(fresh.get());
-    }
+    const HRESULT hr =
+        cvkclient::ReadFreshWorkspace(server, workspace->mapFile, workspace->mask, defaults);
     if (FAILED(hr))
         return ReportFailure(
             "cannot read the defaults of the map file \"" + workspace->mapFile + "\"", hr);
