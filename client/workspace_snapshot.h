@@ -29,7 +29,7 @@ struct CmosSetting {
     bool needsReview = false;
     LONG token = 0;
     LONG bitOffset = 0; // 0: the setting has no place in the image
-    int group = -1; // index into CmosTree::groups; -1 for the root group's own settings
+    int group = -1;     // index into CmosTree::groups; -1 for the root group's own settings
 
     Path FullPath() const;
     const std::string* Current() const;
