@@ -2,6 +2,7 @@
 #include "tools/cvk/module_edits.h"
 
 #include "client/badge_corner.h"
+#include "client/module_selection.h"
 #include "platform/com/bstr.h"
 #include "tools/cvk/engine_client.h"
 #include "tools/cvk/engine_lists.h"
@@ -104,72 +105,14 @@ HRESULT GetModules(IFlex* flex, std::vector<ComPtr<IFlexModule>>* modules) {
     return CollectItems(list.get(), modules);
 }
 
-HRESULT GetDependencies(IFlexModule* module, std::vector<LONG>* handles) {
-    handles->clear();
-    VARIANT_BOOL has = VARIANT_FALSE;
-    CVK_RETURN_IF_FAILED(module->get_HasDepModules(&has));
-    if (!has)
-        return S_OK;
-    ComPtr<IFlexDependencyList> list;
-    CVK_RETURN_IF_FAILED(module->get_DepModuleList(list.put()));
-    LONG count = 0;
-    CVK_RETURN_IF_FAILED(list->get_Count(&count));
-    LONG handle = 0;
-    CVK_RETURN_IF_FAILED(list->GetFirst(&handle));
-    for (LONG i = 0; i < count; ++i) {
-        handles->push_back(handle);
-        if (i + 1 < count)
-            CVK_RETURN_IF_FAILED(list->GetNext(&handle));
-    }
-    return S_OK;
-}
-
-namespace {
-
-void WarnMissingDependencies(const std::vector<ComPtr<IFlexModule>>& modules) {
-    std::vector<LONG> in;
-    for (const ComPtr<IFlexModule>& module : modules) {
-        VARIANT_BOOL inUpdate = VARIANT_FALSE;
-        LONG handle = 0;
-        if (SUCCEEDED(module->get_InUpdate(&inUpdate)) && inUpdate &&
-            SUCCEEDED(module->get_Handle(&handle)))
-            in.push_back(handle);
-    }
-    for (const ComPtr<IFlexModule>& module : modules) {
-        LONG handle = 0;
-        std::vector<LONG> needs;
-        if (FAILED(module->get_Handle(&handle)) ||
-            std::find(in.begin(), in.end(), handle) == in.end() ||
-            FAILED(GetDependencies(module.get(), &needs)))
-            continue;
-        for (LONG needed : needs)
-            if (std::find(in.begin(), in.end(), needed) == in.end())
-                std::fprintf(stderr,
-                             "cvk: warning: module %s needs module %s, which is out of the "
-                             "update; put %s in or take %s out\n",
-                             HandleText(handle).c_str(), HandleText(needed).c_str(),
-                             HandleText(needed).c_str(), HandleText(handle).c_str());
-    }
-}
-
-} // namespace
-
 void WarnInvalidSelection(IWorkspace* workspace) {
     ComPtr<IFlex> flex;
-    VARIANT_BOOL valid = VARIANT_TRUE;
-    LONG space = 0, selected = 0;
-    if (FAILED(GetFlex(workspace, &flex)) || FAILED(flex->get_ValidUpdate(&valid)) || valid ||
-        FAILED(flex->get_MaxOptionalModuleSpace(&space)) ||
-        FAILED(flex->get_NumOptionalModuleBytesSelected(&selected)))
+    std::vector<std::string> problems;
+    if (FAILED(GetFlex(workspace, &flex)) ||
+        FAILED(cvkclient::ExplainInvalidSelection(flex.get(), &problems)))
         return;
-    if (selected > space)
-        std::fprintf(stderr,
-                     "cvk: warning: the modules in the update take %lld bytes more than the "
-                     "optional space holds; take modules out or use a smaller logo\n",
-                     static_cast<long long>(selected) - space);
-    std::vector<ComPtr<IFlexModule>> modules;
-    if (SUCCEEDED(GetModules(flex.get(), &modules)))
-        WarnMissingDependencies(modules);
+    for (const std::string& problem : problems)
+        std::fprintf(stderr, "cvk: warning: %s\n", problem.c_str());
 }
 
 HRESULT SetModuleInUpdate(IFlex* flex, LONG handle, bool in, std::vector<LONG>* added) {
@@ -187,7 +130,7 @@ HRESULT SetModuleInUpdate(IFlex* flex, LONG handle, bool in, std::vector<LONG>* 
     }
     CVK_RETURN_IF_FAILED(module->put_InUpdate(VARIANT_TRUE));
     std::vector<LONG> dependencies;
-    CVK_RETURN_IF_FAILED(GetDependencies(module.get(), &dependencies));
+    CVK_RETURN_IF_FAILED(cvkclient::ReadDependencies(module.get(), &dependencies));
     for (LONG dependency : dependencies) {
         ComPtr<IFlexModule> needed;
         CVK_RETURN_IF_FAILED(FindModule(flex, dependency, &needed));
