@@ -1,6 +1,9 @@
 // Listing a workspace's differences from the defaults of its build.
 #include "client/workspace_changes.h"
 
+#include "platform/com/errorinfo.h"
+
+#include <algorithm>
 #include <map>
 
 namespace cvkclient {
@@ -64,6 +67,33 @@ WorkspaceChanges ListChanges(const WorkspaceSnapshot& workspace,
             changes.logo = workspace.logo;
     }
     return changes;
+}
+
+LONG ComponentsWithEdits(const WorkspaceChanges& changes) {
+    const bool cmosEdits =
+        std::any_of(changes.cmos.begin(), changes.cmos.end(), [](const CmosSetting* setting) {
+            return setting->currentChoice != setting->defaultChoice || setting->locked ||
+                   setting->hidden;
+        });
+    LONG mask = 0;
+    if (cmosEdits)
+        mask |= SUBSYS_CMOS;
+    if (!changes.smbios.empty())
+        mask |= SUBSYS_SMBIOS;
+    if (!changes.thermal.empty())
+        mask |= SUBSYS_ENVCTL;
+    if (!changes.modules.empty() || changes.flashPartSize || changes.logo)
+        mask |= SUBSYS_FLEX;
+    return mask;
+}
+
+HRESULT ReadComponentsWithEdits(IWorkspace* workspace, IServer* asideServer, LONG* mask) {
+    *mask = 0;
+    WorkspaceSnapshot current, defaults;
+    CVK_RETURN_IF_FAILED(ReadWorkspace(workspace, &current));
+    CVK_RETURN_IF_FAILED(ReadFreshWorkspace(asideServer, current.mapFile, current.mask, &defaults));
+    *mask = ComponentsWithEdits(ListChanges(current, defaults));
+    return S_OK;
 }
 
 } // namespace cvkclient

@@ -27,6 +27,16 @@ struct WorkspaceChanges {
 // True when the setting belongs in WorkspaceChanges::cmos.
 bool IsChanged(const CmosSetting& setting);
 
+// The subsystem bits whose values hold the user's edits: changed, locked or hidden CMOS
+// settings (a flag for review alone is not an edit), SMBIOS strings and prompt flags, thermal
+// values, the module selection, flash part size and logo.
+LONG ComponentsWithEdits(const WorkspaceChanges& changes);
+
+// The same for an open workspace, compared with a fresh workspace of its map file made on
+// `asideServer`: a server holds one workspace at a time, so it must not be the one that holds
+// `workspace`.
+HRESULT ReadComponentsWithEdits(IWorkspace* workspace, IServer* asideServer, LONG* mask);
+
 // Compares `workspace` with `defaults`, a fresh workspace of the same map file. Both must
 // outlive the result.
 WorkspaceChanges ListChanges(const WorkspaceSnapshot& workspace, const WorkspaceSnapshot& defaults);

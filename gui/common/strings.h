@@ -71,6 +71,13 @@ inline const QString kNoCurrentChoice =
     QStringLiteral("This setting has no current choice: its default matches none of its answers. "
                    "It and the settings after it in its menu are left out of the INI file until "
                    "an answer is chosen.");
+inline const QString kDropEditedComponents =
+    QStringLiteral("These components hold your edits: %1. Taking them out of the workspace "
+                   "loses those edits, and their values return to the BIOS image's defaults "
+                   "when they are added again. Take them out?");
+inline const QString kFlashImageUnreadable =
+    QStringLiteral("The flash image beside this BIOS file cannot be read, so a workspace made from "
+                   "it has no BIOS modules.");
 inline const QString kOutsideCmosImage =
     QStringLiteral("The CMOS setting \"%1\" lies at bit offset %2, past the end of the 256-byte "
                    "CMOS image: its choice is kept in the workspace but never reaches the image.");

@@ -1,6 +1,7 @@
 // The workspace document: its operations and their failure messages.
 #include "gui/document/cvk_doc.h"
 
+#include "client/workspace_changes.h"
 #include "engine/include/engine_status.h"
 #include "gui/common/engine_call.h"
 #include "gui/common/message_box.h"
@@ -32,6 +33,40 @@ QString JoinFolder(const QString& folder, const QString& name) {
     if (folder.isEmpty())
         return name;
     return folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;
+}
+
+// The components of `mask` by the names the components dialog gives them.
+QStringList ComponentNames(LONG mask) {
+    static const struct {
+        LONG bit;
+        const char* name;
+    } kNames[] = {{SUBSYS_CMOS, "CMOS"},
+                  {SUBSYS_SMBIOS, "SMBIOS"},
+                  {SUBSYS_ENVCTL, "Halvex(R) Thermaline"},
+                  {SUBSYS_FLEX, "Flex Modules"}};
+    QStringList names;
+    for (const auto& entry : kNames)
+        if (mask & entry.bit)
+            names << QString::fromLatin1(entry.name);
+    return names;
+}
+
+// Asks before components that hold the user's edits are taken out with them; true to go on.
+// When the edits cannot be read the question is not asked: it is an aid, not a gate.
+bool ConfirmDroppedEdits(IWorkspace* workspace, LONG dropped) {
+    LONG edited = 0;
+    try {
+        ThrowIfFailed(
+            cvkclient::ReadComponentsWithEdits(workspace, CreateAsideServer().get(), &edited));
+    } catch (const CEngineError&) {
+        return true;
+    }
+    const QStringList names = ComponentNames(edited & dropped);
+    if (names.isEmpty())
+        return true;
+    const QString text = cvkgui::text::kDropEditedComponents.arg(names.join(QStringLiteral(", ")));
+    return CMessageBox::Show(QMessageBox::Warning, text, QMessageBox::Yes | QMessageBox::No) ==
+           QMessageBox::Yes;
 }
 
 } // namespace
@@ -235,9 +270,11 @@ void CCvkDoc::OnAddRemoveComponents() {
         dialog.Initialise();
         if (dialog.exec() != QDialog::Accepted)
             return;
+        const LONG before = GetLong(workspace_.get(), &IWorkspace::get_SubsystemMask);
+        if (!ConfirmDroppedEdits(workspace_.get(), before & ~dialog.mask()))
+            return;
         if (!dialog.flexChecked())
             ResetSecondPane();
-        const LONG before = GetLong(workspace_.get(), &IWorkspace::get_SubsystemMask);
         ThrowIfFailed(GetServer()->ChangeWorkspace(workspace_.get(), dialog.mask()));
         if (GetLong(workspace_.get(), &IWorkspace::get_SubsystemMask) != before)
             ForgetHistory();

@@ -3,6 +3,7 @@
 
 #include "gui/common/engine_call.h"
 #include "gui/common/message_box.h"
+#include "gui/common/message_text.h"
 #include "gui/common/operation_guard.h"
 #include "gui/common/strings.h"
 
@@ -160,8 +161,14 @@ void CCreateWorkspaceDlg::OnBrowse() {
     edit_->setText(path);
     const bool read = cvkgui::GuardOperation(cvkgui::Fatal(), [&] {
         VARIANT_BOOL isFlex = VARIANT_FALSE;
-        ThrowIfFailed(host_->Server()->IsFlexBios(ToBstr(path).get(), &isFlex));
+        cvkgui::ClearEngineErrorText();
+        const HRESULT status = host_->Server()->IsFlexBios(ToBstr(path).get(), &isFlex);
+        ThrowIfFailed(status);
         flexBios_ = isFlex != VARIANT_FALSE;
+        // S_FALSE: a flash image lies beside the map file but cannot be read.
+        if (status == S_FALSE)
+            CMessageBox::Exclamation(
+                cvkgui::WithEngineErrorText(cvkgui::text::kFlashImageUnreadable));
     });
     if (!read) {
         reject();

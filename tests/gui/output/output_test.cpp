@@ -13,6 +13,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLineEdit>
@@ -351,6 +352,28 @@ private Q_SLOTS:
         QVERIFY(fixture.program.chooserRequests.empty());
         QVERIFY(!QFile::exists(fixture.program.Path(QStringLiteral("x.bio"))));
         QVERIFY(fixture.main->isVisible());
+    }
+
+    void flashImageThatCannotBeReadIsNamedAndLeftOut() {
+        Program scratch;
+        const QString demo = QFileInfo(kDemoMap).absolutePath();
+        const QString map = scratch.Path(QStringLiteral("demo.cvk"));
+        QVERIFY(QFile::copy(kDemoMap, map));
+        QVERIFY(QFile::copy(demo + QStringLiteral("/demo.bio"),
+                            scratch.Path(QStringLiteral("demo.bio"))));
+        QByteArray second = ReadAll(demo + QStringLiteral("/demo_2.bio"));
+        second[second.size() - 1] = char(second[second.size() - 1] ^ 0x01);
+        QVERIFY(WriteAll(scratch.Path(QStringLiteral("demo_2.bio")), second));
+
+        Program program;
+        QVERIFY(program.Start());
+        QVERIFY(program.NewWorkspace(map));
+        const QStringList texts = program.messageTexts();
+        QCOMPARE(texts.size(), 1);
+        QVERIFY(texts.front().startsWith(cvkgui::text::kFlashImageUnreadable));
+        QVERIFY(texts.front().contains(QStringLiteral("demo_2.bio: part checksum does not match")));
+        cvk::ComPtr<IWorkspace> workspace = program.app()->activeDocument()->GetWorkspace();
+        QCOMPARE(GetLong(workspace.get(), &IWorkspace::get_SubsystemMask) & SUBSYS_FLEX, 0);
     }
 
     void biosFileWriteFailureEndsTheCommandOnly() {

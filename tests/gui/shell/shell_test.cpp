@@ -1,5 +1,6 @@
 // Window tests of the application shell and the workspace document: start-up, New, Open,
 // Save, Save As, Close, the recent-file list, Add/Remove and Update BIOS.
+#include "gui/common/engine_call.h"
 #include "gui/common/strings.h"
 #include "gui/document/cvk_doc.h"
 #include "gui/settings/cvk_right_view.h"
@@ -409,6 +410,36 @@ private Q_SLOTS:
         const QStringList roots = RootItems(main->activeChildFrame()->treeView());
         QVERIFY(!roots.contains(QStringLiteral("SMBIOS")));
         QCOMPARE(roots.front(), QStringLiteral("My System"));
+    }
+
+    void droppingEditedComponentsAsksFirst() {
+        Program program;
+        QVERIFY(program.Start());
+        QVERIFY(program.NewWorkspace(kDemoMap));
+        CMainFrame* main = program.app()->mainFrame();
+        cvk::ComPtr<IWorkspace> workspace = program.app()->activeDocument()->GetWorkspace();
+        cvk::ComPtr<ISmbiosList> smbios;
+        cvk::ComPtr<ISmbiosNode> first;
+        QVERIFY(SUCCEEDED(workspace->get_SmbiosList(smbios.put())));
+        QVERIFY(SUCCEEDED(smbios->GetFirst(first.put())));
+        QVERIFY(SUCCEEDED(first->put_Value(ToBstr(QStringLiteral("edited")).get())));
+
+        const auto dropSmbiosAnswering = [&](QMessageBox::StandardButton answer) {
+            program.messages.clear();
+            program.answers.push_back(answer);
+            WhenModal([](QWidget* dialog) {
+                dialog->findChild<QCheckBox*>(QStringLiteral("smbiosBox"))->setChecked(false);
+                dialog->findChild<QPushButton*>(QStringLiteral("okButton"))->click();
+            });
+            main->action(Cmd::AddRemove)->trigger();
+            QCOMPARE(program.messageTexts().size(), 1);
+            QVERIFY(program.messageTexts().front().contains(QStringLiteral(": SMBIOS.")));
+        };
+        dropSmbiosAnswering(QMessageBox::No);
+        QVERIFY(GetLong(workspace.get(), &IWorkspace::get_SubsystemMask) & SUBSYS_SMBIOS);
+        QCOMPARE(GetText(first.get(), &ISmbiosNode::get_Value), QStringLiteral("edited"));
+        dropSmbiosAnswering(QMessageBox::Yes);
+        QVERIFY(!(GetLong(workspace.get(), &IWorkspace::get_SubsystemMask) & SUBSYS_SMBIOS));
     }
 
     void commandLineAndDroppedFilesOpenWorkspaces() {
