@@ -4,6 +4,7 @@
 #include "client/engine_lists.h"
 #include "client/module_type.h"
 #include "platform/com/bstr.h"
+#include "platform/com/runtime.h"
 #include "platform/text/codepage.h"
 
 namespace cvkclient {
@@ -293,6 +294,13 @@ HRESULT ReadMapFile(IServer* server, const std::string& mapFile, WorkspaceSnapsh
     ComPtr<IWorkspace> workspace;
     CVK_RETURN_IF_FAILED(server->NewWorkspace(mask, file.get(), workspace.put()));
     return ReadAndClose(server, workspace.get(), snapshot);
+}
+
+HRESULT ReadMapFileAside(const std::string& mapFile, WorkspaceSnapshot* snapshot) {
+    ComPtr<IServer> server;
+    CVK_RETURN_IF_FAILED(CoCreateInstance(CLSID_Server, nullptr, CLSCTX_INPROC_SERVER, IServer::iid,
+                                          server.put_void()));
+    return ReadMapFile(server.get(), mapFile, snapshot);
 }
 
 HRESULT ReadWorkspaceFile(IServer* server, const std::string& file, WorkspaceSnapshot* snapshot) {

@@ -98,6 +98,9 @@ HRESULT ReadWorkspace(IWorkspace* workspace, WorkspaceSnapshot* snapshot);
 // What a build brings of its own: a fresh workspace of the map file with the CMOS settings and,
 // when a modular flash image lies beside it, the modules, read and closed again.
 HRESULT ReadMapFile(IServer* server, const std::string& mapFile, WorkspaceSnapshot* snapshot);
+// The same through a server of its own: a server holds one workspace at a time, and a client
+// that keeps a workspace open on its server reads another build beside it this way.
+HRESULT ReadMapFileAside(const std::string& mapFile, WorkspaceSnapshot* snapshot);
 
 // A workspace file opened, read and closed again; the file is not written.
 HRESULT ReadWorkspaceFile(IServer* server, const std::string& file, WorkspaceSnapshot* snapshot);

@@ -35,6 +35,8 @@ enum class Cmd {
     About,
     NextPane,
     PreviousPane,
+    // Comparing builds.
+    CompareBios,
     kCount
 };
 

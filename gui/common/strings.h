@@ -78,4 +78,20 @@ inline const QString kThermalWarning =
     QStringLiteral("Improper implementation of Halvex Thermaline settings could lead to "
                    "inadequate system cooling, system failure, or system damage.");
 
+// Comparing builds: the compare view and the carry-over preview of an update.
+inline const QString kCompareTitle = QStringLiteral("Compare with BIOS File");
+inline const QString kCompareFailed =
+    QStringLiteral("Unable to compare with the selected file.  Verify that the file is a valid "
+                   "*.cvk file.");
+inline const QString kUpdatePreviewTitle = QStringLiteral("Carry-Over Preview");
+inline const QString kUpdatePreviewSummary =
+    QStringLiteral("Updating from %1 to %2: %3 setting(s) will need review, %4 added, "
+                   "%5 removed. Press OK to update the workspace, Cancel to leave it as it is.");
+inline const QString kModulesWillReset =
+    QStringLiteral("The module selection and the logo will be reset to the new BIOS image's "
+                   "defaults.");
+inline const QString kModulesReset =
+    QStringLiteral("The module selection and the logo were reset to the new BIOS image's "
+                   "defaults.");
+
 } // namespace cvkgui::text

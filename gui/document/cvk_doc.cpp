@@ -6,6 +6,8 @@
 #include "gui/common/message_box.h"
 #include "gui/common/operation_guard.h"
 #include "gui/common/strings.h"
+#include "gui/compare/build_comparison.h"
+#include "gui/compare/update_preview_dlg.h"
 #include "gui/document/workspace_dialogs.h"
 
 #include <QApplication>
@@ -14,6 +16,7 @@
 #include <QFileInfo>
 
 #include <functional>
+#include <memory>
 #include <utility>
 
 namespace {
@@ -239,6 +242,9 @@ void CCvkDoc::OnUpdateBios() {
         });
     if (!chosen || newFile.isEmpty())
         return;
+    bool hasModules = false;
+    if (!ConfirmCarryOver(newFile, &hasModules))
+        return;
     // An engine status is the user's to fix; anything else ends the program in the orderly way.
     cvkgui::GuardOperation(
         [](HRESULT status) {
@@ -258,7 +264,22 @@ void CCvkDoc::OnUpdateBios() {
             biosFilePath_ = newFile;
             UpdateAllViews(nullptr, kHintStructure);
             ResetSecondPane();
+            // The update makes a new module object from the new flash image, by design.
+            if (hasModules)
+                CMessageBox::Information(cvkgui::text::kModulesReset);
         });
+}
+
+bool CCvkDoc::ConfirmCarryOver(const QString& newFile, bool* hasModules) {
+    bool confirmed = false;
+    cvkgui::GuardOperation(cvkgui::ShowMessage(cvkgui::text::kFailedChangeBios), [&] {
+        std::unique_ptr<CBuildComparison> comparison;
+        WithWaitCursor([&] { comparison = CBuildComparison::OfUpdate(workspace_.get(), newFile); });
+        *hasModules = comparison->old().modules.has_value();
+        CUpdatePreviewDlg preview(*comparison, *hasModules, host_->dialogParent());
+        confirmed = preview.exec() == QDialog::Accepted;
+    });
+    return confirmed;
 }
 
 void CCvkDoc::SetCurrentItem(CTreeItemData* item) {

@@ -59,6 +59,8 @@ const CommandInfo kCommands[] = {
      "Switch to the next window pane\nNext Pane"},
     {Cmd::PreviousPane, "actionPreviousPane", "Pre&vious Pane\tShift+F6",
      "Switch back to the previous window pane\nPrevious Pane"},
+    {Cmd::CompareBios, "actionCompareBios", "&Compare with BIOS File...",
+     "Compare the workspace's BIOS file with another BIOS file\nCompare with BIOS File"},
 };
 
 static_assert(std::size(kCommands) == static_cast<std::size_t>(Cmd::kCount));

@@ -6,6 +6,7 @@
 #include "gui/common/message_box.h"
 #include "gui/common/operation_guard.h"
 #include "gui/common/strings.h"
+#include "gui/compare/compare_dlg.h"
 #include "gui/document/cvk_doc.h"
 #include "gui/media/generate_floppy_sheet.h"
 #include "gui/modules/firmware_hub.h"
@@ -123,6 +124,7 @@ void CMainFrame::CreateMenus() {
 
     QMenu* tools = menuBar()->addMenu(QStringLiteral("&Tools"));
     tools->addAction(action(Cmd::Options));
+    tools->addAction(action(Cmd::CompareBios));
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     help->addAction(action(Cmd::HelpTopics));
@@ -385,6 +387,10 @@ void CMainFrame::OnCommand(Cmd id) {
     case Cmd::Options:
         RunOutputCommand(app_, id);
         break;
+    case Cmd::CompareBios:
+        if (doc)
+            CompareWithBiosFile(doc->host(), doc->GetWorkspace().get());
+        break;
     case Cmd::kCount:
         break;
     }
@@ -458,6 +464,7 @@ void CMainFrame::UpdateCommandUI() {
          {Cmd::Close, Cmd::Save, Cmd::SaveAs, Cmd::AddRemove, Cmd::UpdateBios, Cmd::GenerateIni,
           Cmd::GenerateReport, Cmd::GenerateMedia, Cmd::NextPane, Cmd::PreviousPane})
         action(id)->setEnabled(workspaceWindow);
+    action(Cmd::CompareBios)->setEnabled(workspaceWindow);
     for (Cmd id : {Cmd::Lock, Cmd::Hide, Cmd::Prompt, Cmd::EditValue, Cmd::ResetDefaults,
                    Cmd::MarkReviewed, Cmd::ClearLockHide})
         action(id)->setEnabled(IsViewCommandEnabled(id));

@@ -1,6 +1,7 @@
 // gui_screenshots: opens the demo board in the program and writes PNG pictures of the main
 // window, "Create A Workspace", the INI and report dialogs, Options, "Generate Media", the
-// module list and the splash-screen editor into the folder named on the command line.
+// module list, the splash-screen editor, the compare view and the update preview into the folder
+// named on the command line.
 #include "gui/document/cvk_doc.h"
 #include "gui/media/generate_floppy_sheet.h"
 #include "gui/settings/cmos_list.h"
@@ -9,6 +10,7 @@
 #include "gui/shell/child_frame.h"
 #include "gui/shell/main_frame.h"
 #include "gui/splash/splash_editor.h"
+#include "tests/gui/compare/newer_build.h"
 #include "tests/gui/support/gui_test_support.h"
 
 #include <QApplication>
@@ -17,6 +19,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include <cstdio>
@@ -146,6 +149,49 @@ bool SaveDialog(CMainFrame* main, Cmd id, const QDir& folder, const QString& nam
     return ok;
 }
 
+// Runs `act` on the modal dialog named `name` once it is up, while another may still be.
+void WhenDialogNamed(const QString& name, std::function<void(QWidget*)> act) {
+    auto* timer = new QTimer(qApp);
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, name, act = std::move(act)] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || modal->objectName() != name)
+            return;
+        timer->deleteLater();
+        act(modal);
+    });
+    timer->start();
+}
+
+// The compare view and the carry-over preview of an update (cancelled) against a newer build
+// of the demo board.
+bool ShootComparison(guitest::Program& program, const QDir& folder, const QTemporaryDir& scratch) {
+    const QString newer = scratch.filePath(QStringLiteral("newer.cvk"));
+    if (!guitest::WriteNewerDemoBuild(newer))
+        return false;
+    CMainFrame* main = program.app()->mainFrame();
+    bool ok = false;
+    program.chooserAnswers.push_back(newer);
+    guitest::WhenModal([&](QWidget* dialog) {
+        ok = Save(dialog, folder, QStringLiteral("compare-bios.png"));
+        dialog->close();
+    });
+    main->action(Cmd::CompareBios)->trigger();
+    bool previewed = false;
+    guitest::WhenModal([&](QWidget* dialog) {
+        WhenDialogNamed(QStringLiteral("updatePreviewDialog"), [&](QWidget* preview) {
+            previewed = Save(preview, folder, QStringLiteral("update-preview.png"));
+            preview->findChild<QPushButton*>(QStringLiteral("cancelButton"))->click();
+        });
+        dialog->findChild<QLineEdit*>(QStringLiteral("newBiosFileEdit"))->setText(newer);
+        auto* update = dialog->findChild<QPushButton*>(QStringLiteral("updateButton"));
+        update->setEnabled(true);
+        update->click();
+    });
+    main->action(Cmd::UpdateBios)->trigger();
+    return ok && previewed;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -196,5 +242,6 @@ int main(int argc, char** argv) {
     ok = SaveDialog(main, Cmd::GenerateIni, folder, QStringLiteral("generate-ini.png")) && ok;
     ok = SaveDialog(main, Cmd::GenerateReport, folder, QStringLiteral("generate-report.png")) && ok;
     ok = SaveDialog(main, Cmd::Options, folder, QStringLiteral("options.png")) && ok;
+    ok = ShootComparison(program, folder, scratch) && ok;
     return ShootMediaWizard(program, folder) && ok ? 0 : 1;
 }
