@@ -296,11 +296,23 @@ HRESULT ReadMapFile(IServer* server, const std::string& mapFile, WorkspaceSnapsh
     return ReadAndClose(server, workspace.get(), snapshot);
 }
 
+HRESULT CreateServerAside(ComPtr<IServer>* server) {
+    return CoCreateInstance(CLSID_Server, nullptr, CLSCTX_INPROC_SERVER, IServer::iid,
+                            server->put_void());
+}
+
 HRESULT ReadMapFileAside(const std::string& mapFile, WorkspaceSnapshot* snapshot) {
     ComPtr<IServer> server;
-    CVK_RETURN_IF_FAILED(CoCreateInstance(CLSID_Server, nullptr, CLSCTX_INPROC_SERVER, IServer::iid,
-                                          server.put_void()));
+    CVK_RETURN_IF_FAILED(CreateServerAside(&server));
     return ReadMapFile(server.get(), mapFile, snapshot);
+}
+
+HRESULT ReadDefaults(IServer* server, const WorkspaceSnapshot& workspace,
+                     WorkspaceSnapshot* defaults) {
+    ComPtr<IWorkspace> fresh;
+    CVK_RETURN_IF_FAILED(
+        server->NewWorkspace(workspace.mask, Bstr::FromUtf8(workspace.mapFile).get(), fresh.put()));
+    return ReadAndClose(server, fresh.get(), defaults);
 }
 
 HRESULT ReadWorkspaceFile(IServer* server, const std::string& file, WorkspaceSnapshot* snapshot) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "engine/include/cvkserver.h"
+#include "platform/com/comptr.h"
 
 #include <optional>
 #include <string>
@@ -101,6 +102,13 @@ HRESULT ReadMapFile(IServer* server, const std::string& mapFile, WorkspaceSnapsh
 // The same through a server of its own: a server holds one workspace at a time, and a client
 // that keeps a workspace open on its server reads another build beside it this way.
 HRESULT ReadMapFileAside(const std::string& mapFile, WorkspaceSnapshot* snapshot);
+// A server of the client's own, for work beside the workspace that its main server holds.
+HRESULT CreateServerAside(cvk::ComPtr<IServer>* server);
+
+// The defaults of a workspace read before: a fresh workspace of its map file with the same
+// components, read and closed again.
+HRESULT ReadDefaults(IServer* server, const WorkspaceSnapshot& workspace,
+                     WorkspaceSnapshot* defaults);
 
 // A workspace file opened, read and closed again; the file is not written.
 HRESULT ReadWorkspaceFile(IServer* server, const std::string& file, WorkspaceSnapshot* snapshot);

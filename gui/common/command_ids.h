@@ -35,8 +35,10 @@ enum class Cmd {
     About,
     NextPane,
     PreviousPane,
-    // Comparing builds.
+    // Comparing builds, carrying a configuration.
     CompareBios,
+    ExportConfig,
+    ImportConfig,
     kCount
 };
 

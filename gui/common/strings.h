@@ -94,4 +94,16 @@ inline const QString kModulesReset =
     QStringLiteral("The module selection and the logo were reset to the new BIOS image's "
                    "defaults.");
 
+// Export Configuration and Import Configuration.
+inline const QString kConfigurationFilter =
+    QStringLiteral("Configuration Files (*.json);;All Files (*)");
+inline const QString kExportFailed = QStringLiteral("Unable to export the configuration.");
+inline const QString kCannotWrite = QStringLiteral("The file %1 cannot be written.");
+inline const QString kImportUnreadable =
+    QStringLiteral("Unable to read the configuration file: %1");
+inline const QString kImportRefused =
+    QStringLiteral("The configuration was not imported and the workspace is unchanged.  These "
+                   "edits could not be applied:\n%1");
+inline const QString kImported = QStringLiteral("The configuration was imported.");
+
 } // namespace cvkgui::text

@@ -14,8 +14,7 @@ class CBuildComparison {
 public:
     // The open workspace, with its answers, against a fresh workspace of `newMap`: what an update
     // to `newMap` would carry over and flag. Neither workspace is changed.
-    static std::unique_ptr<CBuildComparison> OfUpdate(IWorkspace* workspace,
-                                                      const QString& newMap);
+    static std::unique_ptr<CBuildComparison> OfUpdate(IWorkspace* workspace, const QString& newMap);
     // The defaults of two map files.
     static std::unique_ptr<CBuildComparison> OfMapFiles(const QString& oldMap,
                                                         const QString& newMap);

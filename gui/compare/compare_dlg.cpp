@@ -5,9 +5,9 @@
 #include "gui/common/message_box.h"
 #include "gui/common/operation_guard.h"
 #include "gui/common/strings.h"
+#include "gui/common/wait_cursor.h"
 #include "gui/compare/build_comparison.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
@@ -114,8 +114,8 @@ QString WhatOf(const SettingDiff& diff) {
     return what.join(QStringLiteral(", "));
 }
 
-QLabel* BuildLabel(const QString& which, const QString& file,
-                   const cvkclient::Identification& id, QWidget* parent) {
+QLabel* BuildLabel(const QString& which, const QString& file, const cvkclient::Identification& id,
+                   QWidget* parent) {
     auto* label = new QLabel(
         QStringLiteral("%1: %2 - %3").arg(which, file, cvkgui::DescribeBuild(id)), parent);
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -213,13 +213,11 @@ void CompareWithBiosFile(CGuiHost* host, IWorkspace* workspace) {
     if (newFile.isEmpty())
         return;
     std::unique_ptr<CBuildComparison> comparison;
-    const bool read = cvkgui::GuardOperation(cvkgui::ShowMessage(cvkgui::text::kCompareFailed), [&] {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        struct Restore {
-            ~Restore() { QApplication::restoreOverrideCursor(); }
-        } restore;
-        comparison = CBuildComparison::OfMapFiles(oldFile, newFile);
-    });
+    const bool read =
+        cvkgui::GuardOperation(cvkgui::ShowMessage(cvkgui::text::kCompareFailed), [&] {
+            CWaitCursor wait;
+            comparison = CBuildComparison::OfMapFiles(oldFile, newFile);
+        });
     if (!read)
         return;
     CCompareBiosDlg dialog(*comparison, oldFile, newFile, host->dialogParent());

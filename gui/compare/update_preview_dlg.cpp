@@ -29,9 +29,9 @@ CUpdatePreviewDlg::CUpdatePreviewDlg(const CBuildComparison& comparison, bool re
     std::size_t review = 0;
     for (const cvkclient::SettingDiff& setting : diff.settings)
         review += setting.review;
-    auto* summary = new QLabel(cvkgui::text::kUpdatePreviewSummary.arg(
-                                   cvkgui::DescribeBuild(comparison.old().id),
-                                   cvkgui::DescribeBuild(comparison.fresh().id))
+    auto* summary = new QLabel(cvkgui::text::kUpdatePreviewSummary
+                                   .arg(cvkgui::DescribeBuild(comparison.old().id),
+                                        cvkgui::DescribeBuild(comparison.fresh().id))
                                    .arg(review)
                                    .arg(diff.Count(cvkclient::SettingChange::kAdded))
                                    .arg(diff.Count(cvkclient::SettingChange::kRemoved)),

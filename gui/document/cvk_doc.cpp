@@ -6,11 +6,11 @@
 #include "gui/common/message_box.h"
 #include "gui/common/operation_guard.h"
 #include "gui/common/strings.h"
+#include "gui/common/wait_cursor.h"
 #include "gui/compare/build_comparison.h"
 #include "gui/compare/update_preview_dlg.h"
 #include "gui/document/workspace_dialogs.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -20,15 +20,6 @@
 #include <utility>
 
 namespace {
-
-// Shows the wait cursor while a long engine call runs.
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 QString JoinFolder(const QString& folder, const QString& name) {
     if (folder.isEmpty())
@@ -50,7 +41,7 @@ void CCvkDoc::ReleaseWorkspace() {
 }
 
 template <class Call> void CCvkDoc::WithWaitCursor(Call&& call) {
-    WaitCursor wait;
+    CWaitCursor wait;
     std::forward<Call>(call)();
 }
 

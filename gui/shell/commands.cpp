@@ -61,6 +61,11 @@ const CommandInfo kCommands[] = {
      "Switch back to the previous window pane\nPrevious Pane"},
     {Cmd::CompareBios, "actionCompareBios", "&Compare with BIOS File...",
      "Compare the workspace's BIOS file with another BIOS file\nCompare with BIOS File"},
+    {Cmd::ExportConfig, "actionExportConfig", "Export Confi&guration...",
+     "Write the workspace's changes from the defaults to a configuration file\nExport "
+     "Configuration"},
+    {Cmd::ImportConfig, "actionImportConfig", "Import Con&figuration...",
+     "Apply a configuration file to the workspace\nImport Configuration"},
 };
 
 static_assert(std::size(kCommands) == static_cast<std::size_t>(Cmd::kCount));

@@ -7,6 +7,7 @@
 #include "gui/common/operation_guard.h"
 #include "gui/common/strings.h"
 #include "gui/compare/compare_dlg.h"
+#include "gui/configuration/config_transfer.h"
 #include "gui/document/cvk_doc.h"
 #include "gui/media/generate_floppy_sheet.h"
 #include "gui/modules/firmware_hub.h"
@@ -93,6 +94,8 @@ void CMainFrame::CreateMenus() {
     fileMenu_->addSeparator();
     fileMenu_->addAction(action(Cmd::AddRemove));
     fileMenu_->addAction(action(Cmd::UpdateBios));
+    fileMenu_->addAction(action(Cmd::ExportConfig));
+    fileMenu_->addAction(action(Cmd::ImportConfig));
     fileMenu_->addSeparator();
     for (Cmd id :
          {Cmd::GenerateIni, Cmd::GenerateReport, Cmd::GenerateMedia, Cmd::GenerateBiosFile})
@@ -391,6 +394,14 @@ void CMainFrame::OnCommand(Cmd id) {
         if (doc)
             CompareWithBiosFile(doc->host(), doc->GetWorkspace().get());
         break;
+    case Cmd::ExportConfig:
+        if (doc)
+            OnExportConfiguration(doc);
+        break;
+    case Cmd::ImportConfig:
+        if (doc)
+            OnImportConfiguration(doc);
+        break;
     case Cmd::kCount:
         break;
     }
@@ -464,7 +475,8 @@ void CMainFrame::UpdateCommandUI() {
          {Cmd::Close, Cmd::Save, Cmd::SaveAs, Cmd::AddRemove, Cmd::UpdateBios, Cmd::GenerateIni,
           Cmd::GenerateReport, Cmd::GenerateMedia, Cmd::NextPane, Cmd::PreviousPane})
         action(id)->setEnabled(workspaceWindow);
-    action(Cmd::CompareBios)->setEnabled(workspaceWindow);
+    for (Cmd id : {Cmd::CompareBios, Cmd::ExportConfig, Cmd::ImportConfig})
+        action(id)->setEnabled(workspaceWindow);
     for (Cmd id : {Cmd::Lock, Cmd::Hide, Cmd::Prompt, Cmd::EditValue, Cmd::ResetDefaults,
                    Cmd::MarkReviewed, Cmd::ClearLockHide})
         action(id)->setEnabled(IsViewCommandEnabled(id));

@@ -95,8 +95,8 @@ QStringList Fingerprint(CCvkDoc* doc) {
                          .arg(int(setting.locked))
                          .arg(int(setting.hidden))
                          .arg(int(setting.needsReview)));
-    for (const cvkclient::ModuleInfo& module : snapshot.modules.value_or(
-             std::vector<cvkclient::ModuleInfo>{}))
+    for (const cvkclient::ModuleInfo& module :
+         snapshot.modules.value_or(std::vector<cvkclient::ModuleInfo>{}))
         lines.append(QStringLiteral("module %1 %2").arg(module.handle).arg(int(module.in)));
     return lines;
 }

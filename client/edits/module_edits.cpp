@@ -1,18 +1,16 @@
 // Module selection, flash part size, splash logo and BIOS update file over IFlex.
-#include "tools/cvk/module_edits.h"
+#include "client/edits/module_edits.h"
 
 #include "client/badge_corner.h"
+#include "client/edits/edit_support.h"
+#include "client/edits/image_size.h"
+#include "client/engine_lists.h"
 #include "platform/com/bstr.h"
-#include "tools/cvk/engine_client.h"
-#include "tools/cvk/engine_lists.h"
-#include "tools/cvk/image_size.h"
-#include "tools/cvk/session.h"
 
 #include <algorithm>
 #include <charconv>
-#include <cstdio>
 
-namespace cvktool {
+namespace cvkedit {
 namespace {
 
 using cvk::ComPtr;
@@ -126,7 +124,7 @@ HRESULT GetDependencies(IFlexModule* module, std::vector<LONG>* handles) {
 
 namespace {
 
-void WarnMissingDependencies(const std::vector<ComPtr<IFlexModule>>& modules) {
+void WarnMissingDependencies(const std::vector<ComPtr<IFlexModule>>& modules, EditLog& log) {
     std::vector<LONG> in;
     for (const ComPtr<IFlexModule>& module : modules) {
         VARIANT_BOOL inUpdate = VARIANT_FALSE;
@@ -144,17 +142,15 @@ void WarnMissingDependencies(const std::vector<ComPtr<IFlexModule>>& modules) {
             continue;
         for (LONG needed : needs)
             if (std::find(in.begin(), in.end(), needed) == in.end())
-                std::fprintf(stderr,
-                             "cvk: warning: module %s needs module %s, which is out of the "
-                             "update; put %s in or take %s out\n",
-                             HandleText(handle).c_str(), HandleText(needed).c_str(),
-                             HandleText(needed).c_str(), HandleText(handle).c_str());
+                log.Warn("module " + HandleText(handle) + " needs module " + HandleText(needed) +
+                         ", which is out of the update; put " + HandleText(needed) +
+                         " in or take " + HandleText(handle) + " out");
     }
 }
 
 } // namespace
 
-void WarnInvalidSelection(IWorkspace* workspace) {
+void WarnInvalidSelection(IWorkspace* workspace, EditLog& log) {
     ComPtr<IFlex> flex;
     VARIANT_BOOL valid = VARIANT_TRUE;
     LONG space = 0, selected = 0;
@@ -163,13 +159,13 @@ void WarnInvalidSelection(IWorkspace* workspace) {
         FAILED(flex->get_NumOptionalModuleBytesSelected(&selected)))
         return;
     if (selected > space)
-        std::fprintf(stderr,
-                     "cvk: warning: the modules in the update take %lld bytes more than the "
-                     "optional space holds; take modules out or use a smaller logo\n",
-                     static_cast<long long>(selected) - space);
+        log.Warn("the modules in the update take " +
+                 std::to_string(static_cast<long long>(selected) - space) +
+                 " bytes more than the optional space holds; take modules out or use a smaller "
+                 "logo");
     std::vector<ComPtr<IFlexModule>> modules;
     if (SUCCEEDED(GetModules(flex.get(), &modules)))
-        WarnMissingDependencies(modules);
+        WarnMissingDependencies(modules, log);
 }
 
 HRESULT SetModuleInUpdate(IFlex* flex, LONG handle, bool in, std::vector<LONG>* added) {
@@ -267,4 +263,4 @@ HRESULT CreateBiosFile(IFlex* flex, const std::string& file) {
     return S_OK;
 }
 
-} // namespace cvktool
+} // namespace cvkedit

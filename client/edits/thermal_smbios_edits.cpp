@@ -1,17 +1,16 @@
 // SMBIOS string and thermal setting edits over ISmbiosList and ITherm.
-#include "tools/cvk/thermal_smbios_edits.h"
+#include "client/edits/thermal_smbios_edits.h"
 
+#include "client/edits/edit_support.h"
+#include "client/engine_lists.h"
 #include "engine/include/engine_status.h"
 #include "platform/com/bstr.h"
 #include "platform/com/variant.h"
 #include "platform/text/codepage.h"
-#include "tools/cvk/engine_client.h"
-#include "tools/cvk/engine_lists.h"
-#include "tools/cvk/session.h"
 
 #include <cstdio>
 
-namespace cvktool {
+namespace cvkedit {
 namespace {
 
 using cvk::Bstr;
@@ -177,7 +176,7 @@ bool IsCutValue(HRESULT hr) {
 }
 
 HRESULT EditSmbiosString(ISmbiosNode* node, const std::optional<std::string>& value,
-                         std::optional<bool> prompt, std::string* stored) {
+                         std::optional<bool> prompt, std::string* stored, EditLog& log) {
     std::string name, current;
     CVK_RETURN_IF_FAILED(ReadText(node, &ISmbiosNode::get_DisplayName, &name));
     const std::string placeholder = "Enter " + name;
@@ -195,11 +194,10 @@ HRESULT EditSmbiosString(ISmbiosNode* node, const std::optional<std::string>& va
         CVK_RETURN_IF_FAILED(RefuseControlCharacters(name, wide));
         const std::string outside = CharactersOutsideCodePage(wide);
         if (!outside.empty())
-            std::fprintf(stderr,
-                         "cvk: warning: the value for \"%s\" holds characters that the INI "
-                         "file's code page (Windows-1252) lacks; they are written as \"?\": "
-                         "%s\n",
-                         name.c_str(), outside.c_str());
+            log.Warn("the value for \"" + name +
+                     "\" holds characters that the INI file's code page (Windows-1252) lacks; "
+                     "they are written as \"?\": " +
+                     outside);
         put = PutValue(node, *value);
     }
     if (FAILED(put) && !IsCutValue(put))
@@ -240,4 +238,4 @@ HRESULT SetThermValue(IThermSetting* setting, const std::string& text) {
     return Refuse("The value must be between " + low + " and " + high, hr);
 }
 
-} // namespace cvktool
+} // namespace cvkedit
