@@ -16,7 +16,8 @@ endfunction()
 file(REMOVE_RECURSE ${OUT})
 set(maps ${OUT}/maps)
 file(MAKE_DIRECTORY ${maps})
-foreach(target bios_image_fuzz workspace_file_fuzz storage_fuzz flash_image_fuzz cvk_apply_fuzz)
+foreach(target bios_image_fuzz workspace_file_fuzz storage_fuzz flash_image_fuzz cvk_apply_fuzz
+               media_chain_fuzz)
     file(MAKE_DIRECTORY ${OUT}/${target})
 endforeach()
 
@@ -33,6 +34,12 @@ file(COPY ${maps}/demo.bio ${maps}/demo_2.bio DESTINATION ${OUT}/flash_image_fuz
 execute_process(COMMAND ${CMAKE_COMMAND} -E cat ${maps}/demo.bio ${maps}/demo_2.bio
                 OUTPUT_FILE ${OUT}/flash_image_fuzz/chain.bio COMMAND_ERROR_IS_FATAL ANY)
 
+# The media set's chain walk reads the chain's files back to back, split at a separator.
+file(WRITE ${maps}/separator "--CVKNEXT--")
+execute_process(COMMAND ${CMAKE_COMMAND} -E cat ${maps}/demo.bio ${maps}/separator
+                        ${maps}/demo_2.bio
+                OUTPUT_FILE ${OUT}/media_chain_fuzz/chain.bin COMMAND_ERROR_IS_FATAL ANY)
+
 # Workspace files, as saved by cvk, and one with settings locked, hidden and changed.
 foreach(map ${map_files})
     get_filename_component(stem ${map} NAME_WE)
@@ -40,6 +47,12 @@ foreach(map ${map_files})
 endforeach()
 file(COPY_FILE ${OUT}/workspace_file_fuzz/demo-plain.cvw ${OUT}/workspace_file_fuzz/edited.cvw)
 run(${CVK} apply ${OUT}/workspace_file_fuzz/edited.cvw ${EDITS}/demo-edits.json)
+# A module selection other than the image's defaults, for the module engine's saved state.
+file(COPY_FILE ${OUT}/workspace_file_fuzz/demo.cvw ${OUT}/workspace_file_fuzz/modules.cvw)
+file(WRITE ${maps}/modules.json
+     "{\"modules\": [{\"handle\": 4, \"in\": true}, {\"handle\": 3, \"in\": false}], "
+     "\"logo\": {\"badge\": \"lower-right\"}}")
+run(${CVK} apply ${OUT}/workspace_file_fuzz/modules.cvw ${maps}/modules.json)
 file(GLOB workspaces ${OUT}/workspace_file_fuzz/*.cvw)
 foreach(workspace ${workspaces})
     run(${SEED_WRITER} records ${workspace} ${OUT})

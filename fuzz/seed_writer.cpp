@@ -7,6 +7,7 @@
 //                                          so that the fuzzers start from what the engine writes
 #include "bench/generated_board.h"
 #include "engine/core/workspace.h"
+#include "platform/com/com.h"
 #include "platform/com/persist.h"
 #include "platform/storage/compound_file.h"
 #include "platform/storage/memory_stream.h"
@@ -47,7 +48,8 @@ int WriteBoards(const fs::path& folder, int count) {
     return 0;
 }
 
-// A part the workspace does not hold (its subsystem is off) gives no seed.
+// A part the workspace does not hold (its subsystem is off) gives no seed; a part it holds
+// must write one.
 bool SavePart(IUnknown* part, const fs::path& path) {
     if (!part)
         return true;
@@ -58,8 +60,9 @@ bool SavePart(IUnknown* part, const fs::path& path) {
         FAILED(CreateMemoryStream(stream.put())) || FAILED(persist->Save(stream.get(), FALSE)) ||
         FAILED(GetMemoryStreamBytes(stream.get(), &bytes)))
         return false;
-    if (!bytes.empty())
-        WriteBytes(path, bytes);
+    if (bytes.empty())
+        return false;
+    WriteBytes(path, bytes);
     return true;
 }
 
@@ -91,6 +94,8 @@ int WriteRecords(const fs::path& workspaceFile, const fs::path& folder) {
 
 int main(int argc, char** argv) {
     const std::string command = argc > 1 ? argv[1] : "";
+    // The module part saves through the module engine, which is created by its registration.
+    CoInitialize(nullptr);
     try {
         if (argc == 4 && command == "boards")
             return WriteBoards(argv[2], std::stoi(argv[3]));

@@ -18,6 +18,7 @@ storage_fuzz) dictionary=storage ;;
 bios_image_fuzz) dictionary=bios_image ;;
 flash_image_fuzz | modweave_state_fuzz) dictionary=flash_image ;;
 cvk_apply_fuzz) dictionary=cvk_apply ;;
+media_chain_fuzz) dictionary=media_chain ;;
 *) dictionary=records ;;
 esac
 
