@@ -51,8 +51,7 @@ private:
 };
 
 std::optional<Json> CmosEdits(const cvkclient::CmosTree& tree,
-                              const std::vector<const CmosSetting*>& settings,
-                              std::string* error) {
+                              const std::vector<const CmosSetting*>& settings, std::string* error) {
     const Addresses addresses(tree);
     Json edits = Json::array();
     for (const CmosSetting* setting : settings) {

@@ -23,6 +23,9 @@ std::unique_ptr<CBuildComparison> CBuildComparison::OfMapFiles(const QString& ol
 
 void CBuildComparison::CompareWith(const QString& newMap) {
     ThrowIfFailed(cvkclient::ReadMapFileAside(newMap.toStdString(), &fresh_));
+    // A workspace without CMOS settings carries none over, and an update flags none.
+    if (!old_.cmos)
+        fresh_.cmos.reset();
     diff_ = cvkclient::CompareBuilds(old_, fresh_);
 }
 

@@ -148,9 +148,9 @@ CCompareBiosDlg::CCompareBiosDlg(const CBuildComparison& comparison, const QStri
     tree_ = new QTreeWidget(this);
     tree_->setObjectName(QStringLiteral("compareTree"));
     tree_->setHeaderLabels({QStringLiteral("Setting"), QStringLiteral("Change"),
-                            QStringLiteral("Old"), QStringLiteral("New"),
-                            QStringLiteral("Review")});
-    tree_->setMinimumSize(940, 420);
+                            QStringLiteral("Review"), QStringLiteral("Old"),
+                            QStringLiteral("New")});
+    tree_->setMinimumSize(1040, 420);
     layout->addWidget(tree_);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -187,6 +187,7 @@ void CCompareBiosDlg::Fill(const CBuildComparison& comparison) {
     }
     tree_->resizeColumnToContents(kSettingColumn);
     tree_->header()->resizeSection(kChangeColumn, 110);
+    tree_->header()->resizeSection(kReviewColumn, 60);
     tree_->header()->resizeSection(kOldColumn, 160);
     tree_->header()->resizeSection(kNewColumn, 160);
 }

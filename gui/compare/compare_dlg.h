@@ -23,7 +23,7 @@ public:
     // review alone.
     enum Kind { kAdded, kRemoved, kDefault, kChoices, kMoved, kOther, kKindCount };
     // The tree's columns.
-    enum Column { kSettingColumn, kChangeColumn, kOldColumn, kNewColumn, kReviewColumn };
+    enum Column { kSettingColumn, kChangeColumn, kReviewColumn, kOldColumn, kNewColumn };
 
     CCompareBiosDlg(const CBuildComparison& comparison, const QString& oldFile,
                     const QString& newFile, QWidget* parent);

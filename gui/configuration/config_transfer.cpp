@@ -15,36 +15,43 @@
 
 namespace {
 
-CFileChooser::Request ConfigurationChooser(CCvkDoc* doc, CFileChooser::Mode mode) {
+// The configuration file chosen for the document's workspace; empty without a workspace or when
+// the user cancelled.
+QString ChooseConfigurationFile(CCvkDoc* doc, CFileChooser::Mode mode) {
+    if (!doc->hasWorkspace())
+        return {};
     CFileChooser::Request request;
     request.mode = mode;
     request.start = doc->host()->preferences().cvwDefaultDir;
     request.filter = cvkgui::text::kConfigurationFilter;
     request.defaultSuffix = QStringLiteral("json");
-    return request;
+    return CFileChooser::Choose(doc->host()->dialogParent(), request);
 }
 
 // The warnings of the edits, for the message after the import.
 class CollectedLog : public cvkedit::EditLog {
 public:
     void Note(const std::string&) override {}
-    void Warn(const std::string& message) override { lines.append(QString::fromStdString(message)); }
+    void Warn(const std::string& message) override {
+        lines.append(QString::fromStdString(message));
+    }
     void Failure(const std::string& what, HRESULT hr) override {
         cvk::ErrorText error;
         const bool known = cvk::TakeErrorText(&error) && !error.description.empty();
-        lines.append(QString::fromStdString(what) + QStringLiteral(": ") +
-                     (known ? QString::fromStdU16String(error.description)
-                            : QStringLiteral("error 0x%1").arg(quint32(hr), 8, 16, QLatin1Char('0'))));
+        lines.append(
+            QString::fromStdString(what) + QStringLiteral(": ") +
+            (known ? QString::fromStdU16String(error.description)
+                   : QStringLiteral("error 0x%1").arg(quint32(hr), 8, 16, QLatin1Char('0'))));
     }
 
     QStringList lines;
 };
 
 QString DescribeFailure(const cvkedit::EditFailure& failure) {
-    const QString why = failure.text.empty()
-                            ? QStringLiteral("error 0x%1").arg(quint32(failure.status), 8, 16,
-                                                               QLatin1Char('0'))
-                            : QString::fromStdString(failure.text);
+    const QString why =
+        failure.text.empty()
+            ? QStringLiteral("error 0x%1").arg(quint32(failure.status), 8, 16, QLatin1Char('0'))
+            : QString::fromStdString(failure.text);
     return QStringLiteral("%1: %2").arg(QString::fromStdString(failure.what), why);
 }
 
@@ -69,10 +76,7 @@ std::vector<cvkedit::EditFailure> TryOnCopy(CCvkDoc* doc, const cvkedit::EditLis
 } // namespace
 
 void OnExportConfiguration(CCvkDoc* doc) {
-    if (!doc->hasWorkspace())
-        return;
-    const QString path = CFileChooser::Choose(
-        doc->host()->dialogParent(), ConfigurationChooser(doc, CFileChooser::Mode::Save));
+    const QString path = ChooseConfigurationFile(doc, CFileChooser::Mode::Save);
     if (path.isEmpty())
         return;
     cvkgui::GuardOperation(cvkgui::ShowMessage(cvkgui::text::kExportFailed), [&] {
@@ -86,7 +90,8 @@ void OnExportConfiguration(CCvkDoc* doc) {
         const cvkclient::WorkspaceChanges changes = cvkclient::ListChanges(workspace, defaults);
         std::string text, error;
         if (!cvkedit::ExportConfiguration(workspace, changes, &text, &error)) {
-            cvkgui::ShowError(cvkgui::text::kExportFailed + QLatin1Char('\n') + QString::fromStdString(error));
+            cvkgui::ShowError(cvkgui::text::kExportFailed + QLatin1Char('\n') +
+                              QString::fromStdString(error));
             return;
         }
         if (!cvkedit::WriteFileAtomically(path.toStdString(), text))
@@ -96,10 +101,7 @@ void OnExportConfiguration(CCvkDoc* doc) {
 }
 
 void OnImportConfiguration(CCvkDoc* doc) {
-    if (!doc->hasWorkspace())
-        return;
-    const QString path = CFileChooser::Choose(
-        doc->host()->dialogParent(), ConfigurationChooser(doc, CFileChooser::Mode::Open));
+    const QString path = ChooseConfigurationFile(doc, CFileChooser::Mode::Open);
     if (path.isEmpty())
         return;
     cvkedit::EditList edits;

@@ -19,7 +19,6 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 #include <QTreeWidget>
 
 #include <cstdio>
@@ -149,20 +148,6 @@ bool SaveDialog(CMainFrame* main, Cmd id, const QDir& folder, const QString& nam
     return ok;
 }
 
-// Runs `act` on the modal dialog named `name` once it is up, while another may still be.
-void WhenDialogNamed(const QString& name, std::function<void(QWidget*)> act) {
-    auto* timer = new QTimer(qApp);
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, name, act = std::move(act)] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (!modal || modal->objectName() != name)
-            return;
-        timer->deleteLater();
-        act(modal);
-    });
-    timer->start();
-}
-
 // The compare view and the carry-over preview of an update (cancelled) against a newer build
 // of the demo board.
 bool ShootComparison(guitest::Program& program, const QDir& folder, const QTemporaryDir& scratch) {
@@ -179,7 +164,7 @@ bool ShootComparison(guitest::Program& program, const QDir& folder, const QTempo
     main->action(Cmd::CompareBios)->trigger();
     bool previewed = false;
     guitest::WhenModal([&](QWidget* dialog) {
-        WhenDialogNamed(QStringLiteral("updatePreviewDialog"), [&](QWidget* preview) {
+        guitest::WhenModalNamed(QStringLiteral("updatePreviewDialog"), [&](QWidget* preview) {
             previewed = Save(preview, folder, QStringLiteral("update-preview.png"));
             preview->findChild<QPushButton*>(QStringLiteral("cancelButton"))->click();
         });

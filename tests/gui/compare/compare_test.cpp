@@ -10,13 +10,11 @@
 #include "tests/gui/compare/newer_build.h"
 #include "tests/gui/support/gui_test_support.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 #include <QTreeWidget>
 
 #include <set>
@@ -34,25 +32,6 @@ QString Joined(const cvkclient::Path& path) {
     return parts.join(QLatin1Char('/'));
 }
 
-// Runs `act` on the modal dialog named `name` once it is up (an earlier dialog may still be).
-void WhenDialog(const QString& name, std::function<void(QWidget*)> act) {
-    auto* timer = new QTimer(qApp);
-    timer->setInterval(10);
-    auto polls = std::make_shared<int>(0);
-    QObject::connect(timer, &QTimer::timeout, timer, [=] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (!modal || modal->objectName() != name) {
-            if (++*polls > 1000)
-                timer->deleteLater();
-            return;
-        }
-        timer->stop();
-        timer->deleteLater();
-        act(modal);
-    });
-    timer->start();
-}
-
 // "Update" is enabled once the typed path has been checked (when the edit loses the focus).
 void ClickUpdate(QWidget* dialog) {
     auto* update = dialog->findChild<QPushButton*>(QStringLiteral("updateButton"));
@@ -64,7 +43,7 @@ void ClickUpdate(QWidget* dialog) {
 void UpdateTo(CMainFrame* main, const QString& newMap, const char* button,
               const std::function<void(CUpdatePreviewDlg*)>& look) {
     guitest::WhenModal([&](QWidget* dialog) {
-        WhenDialog(QStringLiteral("updatePreviewDialog"), [&](QWidget* preview) {
+        guitest::WhenModalNamed(QStringLiteral("updatePreviewDialog"), [&](QWidget* preview) {
             look(static_cast<CUpdatePreviewDlg*>(preview));
             preview->findChild<QPushButton*>(QString::fromLatin1(button))->click();
         });
@@ -211,7 +190,7 @@ private Q_SLOTS:
 
         program.chooserAnswers.push_back(newer);
         bool checked = false;
-        WhenDialog(QStringLiteral("compareBiosDialog"), [&](QWidget* widget) {
+        guitest::WhenModalNamed(QStringLiteral("compareBiosDialog"), [&](QWidget* widget) {
             auto* dialog = static_cast<Dlg*>(widget);
             for (int kind = 0; kind < Dlg::kKindCount; ++kind) {
                 QTreeWidgetItem* branch = dialog->branch(Dlg::Kind(kind));

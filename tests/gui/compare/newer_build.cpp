@@ -1,7 +1,7 @@
 // The newer demo build.
 #include "tests/gui/compare/newer_build.h"
 
-#include "tools/cvkgen/board.h"
+#include "tests/gui/modules/modular_board.h"
 
 #include <nlohmann/json.hpp>
 
@@ -78,17 +78,7 @@ bool WriteNewerDemoBuild(const QString& path) {
          {"help", "Shows the logo while the system starts."},
          {"choices", {"Off", "On"}},
          {"default", "On"}});
-    try {
-        const cvkgen::Board parsed = cvkgen::ParseBoard(board.dump());
-        cvkgen::SaveFileAtomically(path.toStdString(),
-                                   cvkgen::WriteMapFile(cvkgen::BuildMapFile(parsed)));
-        QString image = path;
-        image.replace(image.size() - 3, 3, QStringLiteral("bio"));
-        cvkgen::WriteFlashImage(*parsed.modules, image.toStdString());
-    } catch (const std::exception&) {
-        return false;
-    }
-    return true;
+    return WriteBoardWithImage(path, board.dump());
 }
 
 } // namespace guitest

@@ -8,11 +8,15 @@
 #include <QImage>
 #include <QString>
 
+#include <string>
+
 namespace guitest {
 
 // Writes `path` (.cvk) from the demo board with `modulesJson` as its modules section, and its
 // flash image beside it (.bio). False on any failure.
 bool WriteModularBoard(const QString& path, const QByteArray& modulesJson);
+// Writes `path` (.cvk) from the board description `boardJson`, and its flash image beside it.
+bool WriteBoardWithImage(const QString& path, const std::string& boardJson);
 
 // The flex object of a workspace and its modules.
 cvk::ComPtr<IFlex> FlexOf(IWorkspace* workspace);

@@ -10,7 +10,6 @@
 #include "gui/shell/main_frame.h"
 #include "tests/gui/support/gui_test_support.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QFile>
 #include <QLabel>
@@ -22,7 +21,6 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTest>
-#include <QTimer>
 #include <QTreeWidgetItemIterator>
 
 using guitest::Program;
@@ -73,16 +71,9 @@ bool LockFirstSetting(CChildFrame* frame, CMainFrame* main) {
 
 // Presses OK in the carry-over preview that follows "Update".
 void AcceptCarryOverPreview() {
-    auto* timer = new QTimer(qApp);
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, timer, [timer] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (!modal || modal->objectName() != QStringLiteral("updatePreviewDialog"))
-            return;
-        timer->deleteLater();
-        modal->findChild<QPushButton*>(QStringLiteral("okButton"))->click();
+    guitest::WhenModalNamed(QStringLiteral("updatePreviewDialog"), [](QWidget* preview) {
+        preview->findChild<QPushButton*>(QStringLiteral("okButton"))->click();
     });
-    timer->start();
 }
 
 } // namespace

@@ -21,6 +21,8 @@ bool RegisterComponents();
 
 // Runs `act` on the next modal dialog once it is up.
 void WhenModal(std::function<void(QWidget*)> act);
+// Runs `act` on the next modal dialog whose object name is `name`, while another may still be up.
+void WhenModalNamed(const QString& name, std::function<void(QWidget*)> act);
 
 // Writes a map file made from the demo board with the given lock and hide limits.
 bool WriteBoard(const QString& path, int maxLocked, int maxHidden);
