@@ -187,19 +187,36 @@ IFlexModule* Flex::FirstLogoModule() const {
     return nullptr;
 }
 
+// Only the badges whose choice differs are put, so that reading the selection of a workspace
+// whose badge already follows the logo does not mark it changed.
 HRESULT Flex::SelectBadge() {
     if (!modules_)
         return S_OK;
-    for (const ComPtr<IFlexModule>& module : modules_->Modules())
-        if (IsType(module.get(), CVK_MOD_TYPE_BADGE))
-            CVK_RETURN_IF_FAILED(module->put_InUpdate(VARIANT_FALSE));
+    IFlexModule* wanted = nullptr;
+    CVK_RETURN_IF_FAILED(BadgeForLogo(&wanted));
+    for (const ComPtr<IFlexModule>& module : modules_->Modules()) {
+        if (!IsType(module.get(), CVK_MOD_TYPE_BADGE))
+            continue;
+        VARIANT_BOOL in = VARIANT_FALSE;
+        CVK_RETURN_IF_FAILED(module->get_InUpdate(&in));
+        const bool want = module.get() == wanted;
+        if ((in != VARIANT_FALSE) != want)
+            CVK_RETURN_IF_FAILED(module->put_InUpdate(ToVariantBool(want)));
+    }
+    return S_OK;
+}
+
+// The one badge that goes with the logo; none without a logo, or with a user picture that does
+// not show the badge.
+HRESULT Flex::BadgeForLogo(IFlexModule** badge) {
+    *badge = nullptr;
     IFlexModule* logo = FirstLogoModule();
     if (!logo)
         return S_OK;
     VARIANT_BOOL userData = VARIANT_FALSE;
     CVK_RETURN_IF_FAILED(logo->get_ContainsUserData(&userData));
     if (!userData)
-        return SelectDefaultBadges();
+        return DefaultBadge(badge);
     ComPtr<IFlexLogoModule> logoModule;
     CVK_RETURN_IF_FAILED(logo->QueryInterface(IFlexLogoModule::iid, logoModule.put_void()));
     VARIANT_BOOL display = VARIANT_FALSE;
@@ -209,20 +226,21 @@ HRESULT Flex::SelectBadge() {
     LOGO_RES_TYPE resolution = CVK_LOGO_RES_640_480;
     CVK_RETURN_IF_FAILED(logoModule->get_LogoResolution(&resolution));
     // An image without the matching badge module simply shows no badge.
-    IFlexModule* badge = modules_->Find(BadgeHandleFor(resolution));
-    return badge ? badge->put_InUpdate(VARIANT_TRUE) : S_OK;
+    *badge = modules_->Find(BadgeHandleFor(resolution));
+    return S_OK;
 }
 
-// Badges go back to their factory defaults, up to the first badge that is in by default.
-HRESULT Flex::SelectDefaultBadges() {
+// Without a user picture the factory's badge goes in: the first badge that is in by default.
+HRESULT Flex::DefaultBadge(IFlexModule** badge) {
     for (const ComPtr<IFlexModule>& module : modules_->Modules()) {
         if (!IsType(module.get(), CVK_MOD_TYPE_BADGE))
             continue;
         VARIANT_BOOL isDefault = VARIANT_FALSE;
         CVK_RETURN_IF_FAILED(module->get_Default(&isDefault));
-        CVK_RETURN_IF_FAILED(module->put_InUpdate(isDefault));
-        if (isDefault)
-            break;
+        if (isDefault) {
+            *badge = module.get();
+            return S_OK;
+        }
     }
     return S_OK;
 }

@@ -55,7 +55,8 @@ private:
     // Selects the badge module that matches the logo (or the default badges for a logo
     // without a user picture).
     HRESULT SelectBadge();
-    HRESULT SelectDefaultBadges();
+    HRESULT BadgeForLogo(IFlexModule** badge);
+    HRESULT DefaultBadge(IFlexModule** badge);
     HRESULT SelectedOptionalBytes(LONGLONG* bytes);
     HRESULT SelectionValid(bool* valid);
     // The first logo module of the list, or null.

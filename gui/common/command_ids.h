@@ -16,6 +16,8 @@ enum class Cmd {
     GenerateBiosFile,
     Options,
     Exit,
+    Undo,
+    Redo,
     Cut,
     Copy,
     Paste,

@@ -129,8 +129,10 @@ void OnImportConfiguration(CCvkDoc* doc) {
         std::string what;
         ThrowIfFailed(cvkedit::ApplyEditList(doc->GetWorkspace().get(), edits, &what, log));
         cvkedit::WarnInvalidSelection(doc->GetWorkspace().get(), log);
-        doc->setModified(true);
-        doc->UpdateAllViews(nullptr, CCvkDoc::kHintShowCurrent);
+        // The import is not an edit of the undo history, and what the history recorded no
+        // longer applies; forgetting it leaves the document modified.
+        doc->history()->Reset(false);
+        doc->UpdateAllViews(nullptr, CCvkDoc::kHintRefresh);
         if (log.lines.isEmpty())
             CMessageBox::Information(cvkgui::text::kImported);
         else

@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSignalBlocker>
 
 #include <functional>
 #include <memory>
@@ -29,7 +30,12 @@ QString JoinFolder(const QString& folder, const QString& name) {
 
 } // namespace
 
-CCvkDoc::CCvkDoc(CGuiHost* host) : host_(host) {}
+CCvkDoc::CCvkDoc(CGuiHost* host) : host_(host) {
+    connect(&history_, &CEditHistory::changed, this, [this] {
+        engineFlagTrusted_ = false;
+        SetModifiedFlag(!history_.atSavedState());
+    });
+}
 
 CCvkDoc::~CCvkDoc() {
     ReleaseWorkspace();
@@ -37,6 +43,9 @@ CCvkDoc::~CCvkDoc() {
 
 void CCvkDoc::ReleaseWorkspace() {
     currentItem_ = nullptr;
+    // The recorded edits hold the workspace's objects: they go first.
+    const QSignalBlocker quiet(&history_);
+    history_.Reset(true);
     workspace_.reset();
 }
 
@@ -76,6 +85,7 @@ bool CCvkDoc::OnNewDocument() {
         });
     if (!created)
         return false;
+    engineFlagTrusted_ = true;
     cvkgui::GuardOperation(cvkgui::Fatal(), [&] {
         setModified(GetBool(workspace_.get(), &IWorkspace::get_RequiresSave));
     });
@@ -99,6 +109,7 @@ bool CCvkDoc::OnOpenDocument(const QString& path) {
     if (!opened)
         return false;
     SetPathName(path, false);
+    engineFlagTrusted_ = true;
     setModified(false);
     return true;
 }
@@ -124,6 +135,7 @@ bool CCvkDoc::OnSaveDocument(const QString& path) {
             WithWaitCursor([&] {
                 ThrowIfFailed(server->SaveWorkspace(workspace_.get(), ToBstr(path).get()));
             });
+            engineFlagTrusted_ = true;
             setModified(GetBool(workspace_.get(), &IWorkspace::get_RequiresSave));
         });
 }
@@ -191,6 +203,10 @@ void CCvkDoc::OnCloseDocument() {
     bool closedCleanly = true;
     if (workspace_) {
         currentItem_ = nullptr;
+        {
+            const QSignalBlocker quiet(&history_);
+            history_.Reset(true);
+        }
         closedCleanly = cvkgui::GuardOperation(cvkgui::Quietly(), [&] {
             ThrowIfFailed(GetServer()->CloseWorkspace(workspace_.get()));
         });
@@ -215,7 +231,10 @@ void CCvkDoc::OnAddRemoveComponents() {
             return;
         if (!dialog.flexChecked())
             ResetSecondPane();
+        const LONG before = GetLong(workspace_.get(), &IWorkspace::get_SubsystemMask);
         ThrowIfFailed(GetServer()->ChangeWorkspace(workspace_.get(), dialog.mask()));
+        if (GetLong(workspace_.get(), &IWorkspace::get_SubsystemMask) != before)
+            ForgetHistory();
         UpdateAllViews(nullptr, kHintStructure);
     });
 }
@@ -238,11 +257,13 @@ void CCvkDoc::OnUpdateBios() {
         return;
     // An engine status is the user's to fix; anything else ends the program in the orderly way.
     cvkgui::GuardOperation(
-        [](HRESULT status) {
+        [this](HRESULT status) {
             if (status == E_LIMITS_EXCEEDED) {
                 cvkgui::ShowError(cvkgui::text::kFewerLockHide);
                 return;
             }
+            // The update may have got part of the way: the recorded edits no longer apply.
+            ForgetHistory();
             cvkgui::ShowError(cvkgui::text::kFailedChangeBios);
             if (status == cvkgui::kUnexpectedFailure)
                 cvkgui::RequestOrderlyClose();
@@ -253,6 +274,7 @@ void CCvkDoc::OnUpdateBios() {
                 ThrowIfFailed(server->UpdateWorkspace(workspace_.get(), ToBstr(newFile).get()));
             });
             biosFilePath_ = newFile;
+            ForgetHistory();
             UpdateAllViews(nullptr, kHintStructure);
             ResetSecondPane();
             // The update makes a new module object from the new flash image, by design.
@@ -275,22 +297,42 @@ bool CCvkDoc::ConfirmCarryOver(const QString& newFile, bool* hasModules) {
 
 void CCvkDoc::SetCurrentItem(CTreeItemData* item) {
     currentItem_ = item;
-    if (workspace_ && !modified_) {
-        const bool read = cvkgui::GuardOperation(cvkgui::Fatal(), [&] {
-            setModified(GetBool(workspace_.get(), &IWorkspace::get_RequiresSave));
-        });
-        if (!read)
-            return;
-    }
+    if (!ReadEngineModifiedFlag())
+        return;
     UpdateAllViews(nullptr, kHintShowCurrent);
 }
 
 void CCvkDoc::RefreshModifiedFlag() {
-    if (!workspace_ || modified_)
-        return;
-    cvkgui::GuardOperation(cvkgui::Fatal(), [&] {
+    ReadEngineModifiedFlag();
+}
+
+bool CCvkDoc::ReadEngineModifiedFlag() {
+    if (!workspace_ || modified_ || !engineFlagTrusted_)
+        return true;
+    return cvkgui::GuardOperation(cvkgui::Fatal(), [&] {
         setModified(GetBool(workspace_.get(), &IWorkspace::get_RequiresSave));
     });
+}
+
+void CCvkDoc::OnEditUndo() {
+    StepHistory(true);
+}
+
+void CCvkDoc::OnEditRedo() {
+    StepHistory(false);
+}
+
+void CCvkDoc::StepHistory(bool undo) {
+    if (!workspace_)
+        return;
+    const bool done = undo ? history_.Undo() : history_.Redo();
+    UpdateAllViews(nullptr, kHintRefresh);
+    if (!done)
+        cvkgui::ShowError(cvkgui::text::kOperationFailed);
+}
+
+void CCvkDoc::ForgetHistory() {
+    history_.Reset(false);
 }
 
 void CCvkDoc::SetStatusText(const QString& text) {
@@ -302,6 +344,14 @@ void CCvkDoc::ResetSecondPane() {
 }
 
 void CCvkDoc::setModified(bool modified) {
+    if (modified)
+        history_.MarkUnsaved();
+    else
+        history_.MarkSaved();
+    SetModifiedFlag(modified);
+}
+
+void CCvkDoc::SetModifiedFlag(bool modified) {
     if (modified_ == modified)
         return;
     modified_ = modified;

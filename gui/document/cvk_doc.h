@@ -4,6 +4,7 @@
 
 #include "engine/include/cvkserver.h"
 #include "gui/common/gui_host.h"
+#include "gui/document/edit_history.h"
 #include "platform/com/comptr.h"
 
 #include <QObject>
@@ -21,6 +22,7 @@ public:
     static constexpr int kHintStructure = 1;   // the workspace's structure changed
     static constexpr int kHintFocusView = 2;   // keyboard focus to the settings view
     static constexpr int kHintFocusTree = 3;   // keyboard focus to the tree
+    static constexpr int kHintRefresh = 4;     // values changed: show them, keep the selection
 
     explicit CCvkDoc(CGuiHost* host);
     ~CCvkDoc() override;
@@ -48,6 +50,11 @@ public:
     void OnFileClose();
     void OnAddRemoveComponents();
     void OnUpdateBios();
+    // Undo and redo of the last edit; the views then show what the engine holds.
+    void OnEditUndo();
+    void OnEditRedo();
+    // The edits of the open workspace: every edit of the views is recorded here.
+    CEditHistory* history() { return &history_; }
 
     cvk::ComPtr<IWorkspace> GetWorkspace() const { return workspace_; }
     // The engine's server; CEngineError (E_POINTER) when there is none.
@@ -58,13 +65,17 @@ public:
     void SetCurrentItem(CTreeItemData* item);
     // Forgets the current item without updating the views (the tree is about to be emptied).
     void ClearCurrentItem() { currentItem_ = nullptr; }
-    // Reads the engine's save flag unless the document is already modified.
+    // Reads the engine's save flag unless the document is already modified. Once the history
+    // has moved the engine's flag says only that something changed since the save, so the
+    // history decides.
     void RefreshModifiedFlag();
     // The views' status-bar texts, passed on to the main window through the signals below.
     void SetStatusText(const QString& text);
     void ResetSecondPane();
 
     bool isModified() const { return modified_; }
+    // Sets the flag for a change the history does not record (or for a save): undoing can no
+    // longer return to the saved state.
     void setModified(bool modified);
     QString title() const { return title_; }
     QString pathName() const { return pathName_; }
@@ -96,6 +107,12 @@ private:
                        const std::function<HRESULT(IServer*, IWorkspace**)>& call);
     // Runs an engine call with the wait cursor.
     template <class Call> void WithWaitCursor(Call&& call);
+    void SetModifiedFlag(bool modified);
+    // The engine's save flag when it can be trusted; false when reading it failed.
+    bool ReadEngineModifiedFlag();
+    void StepHistory(bool undo);
+    // The workspace changed as a whole: what was recorded no longer applies.
+    void ForgetHistory();
 
     CGuiHost* host_;
     CTreeItemData* currentItem_ = nullptr;
@@ -106,4 +123,8 @@ private:
     QString pathName_;
     bool modified_ = false;
     bool closed_ = false;
+    CEditHistory history_;
+    // The engine's save flag tells the document's state: nothing was undone or redone since
+    // the workspace was opened, created or saved.
+    bool engineFlagTrusted_ = true;
 };

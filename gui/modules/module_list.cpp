@@ -7,6 +7,7 @@
 #include "gui/common/strings.h"
 #include "gui/document/cvk_doc.h"
 #include "gui/modules/engine_failure.h"
+#include "gui/modules/module_edits.h"
 #include "gui/splash/splash_editor.h"
 
 #include <QContextMenuEvent>
@@ -208,7 +209,12 @@ void CModuleList::RestoreDefaults() {
     if (!flex_)
         return;
     cvkgui::GuardOperation([this](HRESULT) { Q_EMIT engineFailed(); },
-                           [this] { ThrowIfFailed(flex_->RestoreHalvexDefaults()); });
+                           [this] {
+                               const FlexState before = CaptureFlex(flex_.get());
+                               ThrowIfFailed(flex_->RestoreHalvexDefaults());
+                               RecordFlexEdit(doc_, cvkgui::edit::kRestoreModules, before,
+                                              CaptureFlex(flex_.get()));
+                           });
 }
 
 void CModuleList::RefreshSpaceLine() {
@@ -275,21 +281,35 @@ void CModuleList::RunCommand(QTreeWidgetItem* item, MenuCommand command) {
     cvk::ComPtr<IFlexModule> module(ModuleAt(item));
     if (!module)
         return;
-    cvkgui::GuardOperation([](HRESULT) { ShowEngineFailure(); },
-                           [&] {
-                               switch (command) {
-                               case kInBiosFile:
-                                   ToggleInBiosFile(item, module.get());
-                                   break;
-                               case kEditModule:
-                                   EditLogo(module.get());
-                                   break;
-                               case kRemoveJpg:
-                                   RemovePicture(module.get());
-                                   break;
-                               }
-                               UpdateSpaceLine();
-                           });
+    cvkgui::GuardOperation(
+        [](HRESULT) { ShowEngineFailure(); },
+        [&] {
+            // The list may be filled again by the command: the flex object is held for the record.
+            const cvk::ComPtr<IFlex> flex = flex_;
+            const FlexState before = flex ? CaptureFlex(flex.get()) : FlexState();
+            QString name;
+            bool stored = false;
+            switch (command) {
+            case kInBiosFile:
+                ToggleInBiosFile(item, module.get());
+                name = cvkgui::edit::kInBiosFile;
+                break;
+            case kEditModule:
+                stored = EditLogo(module.get());
+                name = cvkgui::edit::kSplashScreen;
+                break;
+            case kRemoveJpg:
+                RemovePicture(module.get());
+                name = cvkgui::edit::kRemoveJpg;
+                break;
+            }
+            const bool recorded =
+                flex && RecordFlexEdit(doc_, name, before, CaptureFlex(flex.get()));
+            // A picture read again from the same file is a change that the record cannot tell.
+            if (stored && !recorded && doc_)
+                doc_->setModified(true);
+            UpdateSpaceLine();
+        });
 }
 
 void CModuleList::ToggleInBiosFile(QTreeWidgetItem* item, IFlexModule* module) {
@@ -310,26 +330,25 @@ void CModuleList::ToggleInBiosFile(QTreeWidgetItem* item, IFlexModule* module) {
             Refill();
         }
     }
-    if (doc_)
-        doc_->setModified(true);
 }
 
-void CModuleList::EditLogo(IFlexModule* module) {
+bool CModuleList::EditLogo(IFlexModule* module) {
     if (TypeOf(module) != CVK_MOD_TYPE_LOGO)
-        return;
+        return false;
     cvk::ComPtr<IFlexLogoModule> logo;
     ThrowIfFailed(module->QueryInterface(IFlexLogoModule::iid, logo.put_void()));
+    bool stored = false;
     {
         CSplashEditor editor(logo.get(), jpegDefaultDir_, window());
         editor.exec();
+        stored = editor.stored();
         if (editor.jpegDefaultDir() != jpegDefaultDir_) {
             jpegDefaultDir_ = editor.jpegDefaultDir();
             Q_EMIT jpegDefaultDirChanged(jpegDefaultDir_);
         }
     }
     Refill();
-    if (doc_)
-        doc_->setModified(true);
+    return stored;
 }
 
 void CModuleList::RemovePicture(IFlexModule* module) {
@@ -337,6 +356,4 @@ void CModuleList::RemovePicture(IFlexModule* module) {
     ThrowIfFailed(module->QueryInterface(IFlexLogoModule::iid, logo.put_void()));
     ThrowIfFailed(logo->SetImage(ToBstr(QString()).get(), 0, 0));
     Refill();
-    if (doc_)
-        doc_->RefreshModifiedFlag();
 }

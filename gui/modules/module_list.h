@@ -70,7 +70,8 @@ private:
                            const std::function<void(IFlexModule*)>& visit) const;
     void AddDependencyRows(QTreeWidgetItem* item, IFlexModule* module);
     void ToggleInBiosFile(QTreeWidgetItem* item, IFlexModule* module);
-    void EditLogo(IFlexModule* module);
+    // True when the editor stored into the logo module.
+    bool EditLogo(IFlexModule* module);
     void RemovePicture(IFlexModule* module);
     void UpdateSpaceLine();
     void SortBy(int column);

@@ -7,6 +7,7 @@
 #include "gui/common/operation_guard.h"
 #include "gui/common/strings.h"
 #include "gui/document/cvk_doc.h"
+#include "gui/settings/setting_edits.h"
 #include "gui/settings/warning_dlg.h"
 
 #include <QContextMenuEvent>
@@ -172,7 +173,8 @@ void CCmosList::Refill() {
 void CCmosList::ToggleMark(QTreeWidgetItem* item, HRESULT (ISettingNode::*get)(VARIANT_BOOL*),
                            HRESULT (ISettingNode::*put)(VARIANT_BOOL),
                            HRESULT (ICmos::*count)(LONG*), HRESULT (ICmos::*limit)(LONG*),
-                           const QString& limitMessage) {
+                           const QString& limitMessage, const QString& markName,
+                           const QString& unmarkName) {
     Row* row = RowOf(item);
     if (!row)
         return;
@@ -186,7 +188,9 @@ void CCmosList::ToggleMark(QTreeWidgetItem* item, HRESULT (ISettingNode::*get)(V
                 return;
             }
         }
+        const CmosState before = CaptureSetting(setting);
         ThrowIfFailed((setting->*put)(ToVariantBool(!marked)));
+        RecordCmosEdit(doc_, marked ? unmarkName : markName, before, CaptureSetting(setting));
         ShowMarks(item, *row);
     });
 }
@@ -194,13 +198,13 @@ void CCmosList::ToggleMark(QTreeWidgetItem* item, HRESULT (ISettingNode::*get)(V
 void CCmosList::ToggleLockOf(QTreeWidgetItem* item) {
     ToggleMark(item, &ISettingNode::get_Locked, &ISettingNode::put_Locked,
                &ICmos::get_CurNumLockSettings, &ICmos::get_MaxNumLockSettings,
-               cvkgui::text::kMaxLocked);
+               cvkgui::text::kMaxLocked, cvkgui::edit::kLock, cvkgui::edit::kUnlock);
 }
 
 void CCmosList::ToggleHideOf(QTreeWidgetItem* item) {
     ToggleMark(item, &ISettingNode::get_Hidden, &ISettingNode::put_Hidden,
                &ICmos::get_CurNumHideSettings, &ICmos::get_MaxNumHideSettings,
-               cvkgui::text::kMaxHidden);
+               cvkgui::text::kMaxHidden, cvkgui::edit::kHide, cvkgui::edit::kUnhide);
 }
 
 void CCmosList::ToggleLock() {
@@ -250,29 +254,36 @@ void CCmosList::OnEndEdit(QTreeWidgetItem* item, int column, const QString& text
                               if (!chosen && GetText(choice.get(), &IChoiceNode::get_Name) == name)
                                   chosen = choice;
                           });
-        if (chosen)
+        if (chosen) {
+            const CmosState before = CaptureSetting(setting);
             ThrowIfFailed(setting->put_CurrentChoice(chosen.get()));
+            RecordCmosEdit(doc_, cvkgui::edit::kEditValue, before, CaptureSetting(setting));
+        }
         item->setText(ValueColumn, text);
     });
     doc_->SetStatusText(cvkgui::text::kHintCmos);
     doc_->RefreshModifiedFlag();
 }
 
-bool CCmosList::RunOnCmos(HRESULT (ICmos::*command)()) {
-    return cvkgui::GuardOperation(cvkgui::ShowMessage(cvkgui::text::kOperationFailed),
-                                  [&] { ThrowIfFailed((Cmos().get()->*command)()); });
+bool CCmosList::RunOnCmos(HRESULT (ICmos::*command)(), const QString& name) {
+    return cvkgui::GuardOperation(cvkgui::ShowMessage(cvkgui::text::kOperationFailed), [&] {
+        cvk::ComPtr<ICmos> cmos = Cmos();
+        const CmosState before = CaptureCmos(cmos.get());
+        ThrowIfFailed((cmos.get()->*command)());
+        RecordCmosEdit(doc_, name, before, CaptureCmos(cmos.get()));
+    });
 }
 
 bool CCmosList::RestoreDefaults() {
-    return RunOnCmos(&ICmos::RestoreHalvexDefaults);
+    return RunOnCmos(&ICmos::RestoreHalvexDefaults, cvkgui::edit::kResetCmos);
 }
 
 bool CCmosList::MarkAllReviewed() {
-    return RunOnCmos(&ICmos::ClearAllReviewFlags);
+    return RunOnCmos(&ICmos::ClearAllReviewFlags, cvkgui::edit::kMarkReviewed);
 }
 
 bool CCmosList::ClearLockHide() {
-    return RunOnCmos(&ICmos::ClearLockHideSettings);
+    return RunOnCmos(&ICmos::ClearLockHideSettings, cvkgui::edit::kClearLockHide);
 }
 
 bool CCmosList::BiosSupportsLockHide() const {

@@ -27,7 +27,7 @@ public:
     void ToggleHide();
     void BeginEdit();
     void BeginEditOf(QTreeWidgetItem* item);
-    // Whole-CMOS commands; false when the engine failed (after the message).
+    // Whole-CMOS commands, recorded as edits; false when the engine failed (after the message).
     bool RestoreDefaults();
     bool MarkAllReviewed();
     bool ClearLockHide();
@@ -62,8 +62,10 @@ private:
     void ToggleHideOf(QTreeWidgetItem* item);
     void ToggleMark(QTreeWidgetItem* item, HRESULT (ISettingNode::*get)(VARIANT_BOOL*),
                     HRESULT (ISettingNode::*put)(VARIANT_BOOL), HRESULT (ICmos::*count)(LONG*),
-                    HRESULT (ICmos::*limit)(LONG*), const QString& limitMessage);
-    bool RunOnCmos(HRESULT (ICmos::*command)());
+                    HRESULT (ICmos::*limit)(LONG*), const QString& limitMessage,
+                    const QString& markName, const QString& unmarkName);
+    // Runs a whole-CMOS command and records it as the edit `name`.
+    bool RunOnCmos(HRESULT (ICmos::*command)(), const QString& name);
     void Refill();
 
     CCvkDoc* doc_;

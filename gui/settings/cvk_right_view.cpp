@@ -6,12 +6,13 @@
 #include "gui/common/engine_call.h"
 #include "gui/common/strings.h"
 #include "gui/document/cvk_doc.h"
-#include "gui/modules/firmware_hub.h"
+#include "gui/modules/module_edits.h"
 #include "gui/modules/module_list.h"
 #include "gui/settings/cmos_list.h"
 #include "gui/settings/settings_lists.h"
 #include "gui/settings/wsp_tree_view.h"
 
+#include <QScrollBar>
 #include <QStackedLayout>
 
 namespace {
@@ -89,8 +90,27 @@ void CCvkRightView::OnUpdate(QObject* sender, int hint) {
     }
     if (hint == CCvkDoc::kHintFocusTree)
         return;
-    if (CTreeItemData* item = doc_->currentItem())
-        ShowItem(item);
+    CTreeItemData* item = doc_->currentItem();
+    if (!item)
+        return;
+    if (hint == CCvkDoc::kHintRefresh) {
+        ShowItemAgain(item);
+        return;
+    }
+    ShowItem(item);
+}
+
+void CCvkRightView::ShowItemAgain(CTreeItemData* item) {
+    auto* list = qobject_cast<QTreeWidget*>(visibleList());
+    QTreeWidgetItem* current = list ? list->currentItem() : nullptr;
+    const int row = current && !current->parent() ? list->indexOfTopLevelItem(current) : -1;
+    const int scroll = list ? list->verticalScrollBar()->value() : 0;
+    ShowItem(item);
+    if (!list || list != visibleList())
+        return;
+    if (row >= 0 && row < list->topLevelItemCount())
+        list->setCurrentItem(list->topLevelItem(row));
+    list->verticalScrollBar()->setValue(scroll);
 }
 
 void CCvkRightView::SetMode(ViewMode mode) {
@@ -191,10 +211,10 @@ void CCvkRightView::OnViewCommand(Cmd id) {
         break;
     case Cmd::ResetDefaults:
         if (mode_ == ModeCmos) {
-            // A change of the whole CMOS marks the workspace modified at once, so that closing
-            // asks to save it.
+            // A change of the whole CMOS marks the workspace modified at once (the history
+            // has recorded it when any value changed), so that closing asks to save it.
             if (cmos_->RestoreDefaults())
-                doc_->setModified(true);
+                doc_->RefreshModifiedFlag();
         } else {
             modules_->RestoreDefaults();
         }
@@ -206,13 +226,13 @@ void CCvkRightView::OnViewCommand(Cmd id) {
         break;
     case Cmd::ClearLockHide:
         if (cmos_->ClearLockHide())
-            doc_->setModified(true);
+            doc_->RefreshModifiedFlag();
         refill = true;
         break;
     case Cmd::FwhSize3:
     case Cmd::FwhSize4:
     case Cmd::FwhSize8:
-        if (SetFirmwareHubSize(doc_->GetWorkspace().get(), FirmwareHubMegabits(id)))
+        if (ChangeFirmwareHubSize(doc_, FirmwareHubMegabits(id)))
             doc_->RefreshModifiedFlag();
         if (mode_ == ModeModules)
             modules_->RefreshSpaceLine();

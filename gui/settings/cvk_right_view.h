@@ -49,6 +49,8 @@ public:
 private:
     void OnUpdate(QObject* sender, int hint);
     void ShowItem(CTreeItemData* item);
+    // Shows the item's values again, keeping the list's selection and scroll position.
+    void ShowItemAgain(CTreeItemData* item);
     void SetMode(ViewMode mode);
 
     CCvkDoc* doc_;

@@ -8,6 +8,7 @@
 #include "gui/common/operation_guard.h"
 #include "gui/common/strings.h"
 #include "gui/document/cvk_doc.h"
+#include "gui/settings/setting_edits.h"
 #include "gui/settings/warning_dlg.h"
 
 #include <QContextMenuEvent>
@@ -149,13 +150,19 @@ void CSmbiosList::OnEndEdit(QTreeWidgetItem* item, int column, const QString& te
         return;
     const bool stored =
         cvkgui::GuardOperation(cvkgui::ShowMessage(cvkgui::text::kOperationFailed), [&] {
-            const HRESULT hr = row->node->put_Value(ToBstr(text).get());
-            if (hr == E_SMBIOS_VALUE_CUT || hr == E_SMBIOS_PROMPT_CUT) {
+            ISmbiosNode* node = row->node.get();
+            const SmbiosState before = CaptureSmbios(node);
+            const HRESULT hr = node->put_Value(ToBstr(text).get());
+            const bool cut = hr == E_SMBIOS_VALUE_CUT || hr == E_SMBIOS_PROMPT_CUT;
+            if (!cut)
+                ThrowIfFailed(hr);
+            // A value stored cut short is an edit as well.
+            RecordSmbiosEdit(doc_, cvkgui::edit::kEditValue, before, CaptureSmbios(node));
+            if (cut) {
                 cvkgui::ShowError(cvkgui::text::kSmbiosTruncated);
-                item->setText(ValueColumn, GetText(row->node.get(), &ISmbiosNode::get_Value));
+                item->setText(ValueColumn, GetText(node, &ISmbiosNode::get_Value));
                 return;
             }
-            ThrowIfFailed(hr);
             item->setText(ValueColumn, text);
         });
     if (!stored)
@@ -172,6 +179,7 @@ void CSmbiosList::TogglePrompt(QTreeWidgetItem* item, bool fromMenu) {
         cvkgui::GuardOperation(cvkgui::ShowMessage(cvkgui::text::kOperationFailed), [&] {
             const QString name = GetText(node, &ISmbiosNode::get_DisplayName);
             const QString placeholder = cvkgui::text::kSmbiosEnter.arg(name);
+            const SmbiosState before = CaptureSmbios(node);
             if (!GetBool(node, &ISmbiosNode::get_Prompt)) {
                 item->setIcon(PromptColumn, cvkgui::icons::Prompt());
                 ThrowIfFailed(node->put_Prompt(VARIANT_TRUE));
@@ -187,6 +195,7 @@ void CSmbiosList::TogglePrompt(QTreeWidgetItem* item, bool fromMenu) {
                 ThrowIfFailed(node->put_Prompt(VARIANT_FALSE));
                 item->setIcon(PromptColumn, QIcon());
             }
+            RecordSmbiosEdit(doc_, cvkgui::edit::kPrompt, before, CaptureSmbios(node));
         });
     if (!toggled)
         return;
@@ -326,7 +335,10 @@ void CThermList::OnEndEdit(QTreeWidgetItem* item, int column, const QString& tex
     const bool stored = cvkgui::GuardOperation(cvkgui::Fatal(), [&] {
         // The engine converts the text to the setting's own type and checks it.
         const cvk::Variant value = cvk::Variant::FromText(text.toStdU16String());
-        if (FAILED(setting->put_Value(value.get()))) {
+        const ThermState before = CaptureTherm(setting);
+        const HRESULT hr = setting->put_Value(value.get());
+        RecordThermEdit(doc_, before, CaptureTherm(setting));
+        if (FAILED(hr)) {
             if (row->choices.isEmpty())
                 cvkgui::ShowError(cvkgui::text::kThermMustBeBetween.arg(
                     GetVariantText(setting, &IThermSetting::get_ValueMin),

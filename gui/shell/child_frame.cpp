@@ -62,7 +62,7 @@ QIcon ButtonIcon(Cmd id) {
 CChildFrame::CChildFrame(std::unique_ptr<CCvkDoc> doc, CCvkApp* app)
     : app_(app), doc_(std::move(doc)) {
     setObjectName(QStringLiteral("childFrame"));
-    setWindowTitle(doc_->title());
+    ShowTitle();
     splitter_ = new QSplitter(Qt::Horizontal, this);
     splitter_->setObjectName(QStringLiteral("workspaceSplitter"));
     tree_ = new CWspTreeView(doc_.get(), splitter_);
@@ -79,9 +79,18 @@ CChildFrame::CChildFrame(std::unique_ptr<CCvkDoc> doc, CCvkApp* app)
                 if (CMainFrame* main = app_->mainFrame())
                     main->SetPaneText(1, text, colour, tip);
             });
-    connect(doc_.get(), &CCvkDoc::titleChanged, this, &QWidget::setWindowTitle);
+    // The workspace's name and a mark while it has unsaved changes; the main window's title
+    // stays as it is.
+    connect(doc_.get(), &CCvkDoc::titleChanged, this, &CChildFrame::ShowTitle);
+    connect(doc_.get(), &CCvkDoc::modifiedChanged, this, &CChildFrame::ShowTitle);
     connect(doc_.get(), &CCvkDoc::closed, this, &CChildFrame::OnDocumentClosed);
     connect(tree_, &CWspTreeView::treeBuilt, this, &CChildFrame::FitTreePane);
+}
+
+// The mark is part of the text rather than the toolkit's modified state, which a maximised
+// window would hand on to the main window.
+void CChildFrame::ShowTitle() {
+    setWindowTitle(doc_->isModified() ? doc_->title() + QStringLiteral(" *") : doc_->title());
 }
 
 void CChildFrame::FitTreePane() {

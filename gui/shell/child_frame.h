@@ -39,6 +39,7 @@ private:
     void CreateToolBar();
     void OnDocumentClosed();
     void FitTreePane();
+    void ShowTitle();
 
     CCvkApp* app_;
     std::unique_ptr<CCvkDoc> doc_;

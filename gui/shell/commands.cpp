@@ -25,6 +25,8 @@ const CommandInfo kCommands[] = {
     {Cmd::Options, "actionOptions", "&Options...",
      "Change Corvane application options\nCorvane Application Options"},
     {Cmd::Exit, "actionExit", "E&xit", "Quit the application; prompts to save workspace\nExit"},
+    {Cmd::Undo, "actionUndo", "&Undo\tCtrl+Z", "Undo the last edit\nUndo"},
+    {Cmd::Redo, "actionRedo", "&Redo\tCtrl+Shift+Z", "Redo the edit last undone\nRedo"},
     {Cmd::Cut, "actionCut", "Cu&t\tCtrl+X", "Cut the selection and put it on the Clipboard\nCut"},
     {Cmd::Copy, "actionCopy", "&Copy\tCtrl+C",
      "Copy the selection and put it on the Clipboard\nCopy"},
@@ -104,6 +106,14 @@ QString PromptOf(const char* promptAndTip) {
 
 QString TipOf(const char* promptAndTip) {
     return QString::fromLatin1(promptAndTip).section(QLatin1Char('\n'), 1);
+}
+
+QString EditMenuText(Cmd id, const QString& editName) {
+    const QString text = QString::fromLatin1(InfoOf(id).menuText);
+    if (editName.isEmpty())
+        return text;
+    const qsizetype tab = text.indexOf(QLatin1Char('\t'));
+    return text.left(tab) + QLatin1Char(' ') + editName + text.mid(tab);
 }
 
 QString MenuLabelOf(const char* menuText) {

@@ -25,5 +25,8 @@ QString TipOf(const char* promptAndTip);
 // The menu text without its accelerator part.
 QString MenuLabelOf(const char* menuText);
 
+// The menu text of Undo or Redo naming the edit it takes back or makes again.
+QString EditMenuText(Cmd id, const QString& editName);
+
 // The menu text of the Reset command while the module list is shown.
 inline constexpr const char* kRestoreModuleDefaultsText = "Restore Module Defaults\tCtrl+D";

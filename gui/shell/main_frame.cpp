@@ -106,6 +106,9 @@ void CMainFrame::CreateMenus() {
     RebuildRecentFileMenu();
 
     QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    edit->addAction(action(Cmd::Undo));
+    edit->addAction(action(Cmd::Redo));
+    edit->addSeparator();
     for (Cmd id : {Cmd::Cut, Cmd::Copy, Cmd::Paste})
         edit->addAction(action(id));
     edit->addSeparator();
@@ -272,6 +275,8 @@ CChildFrame* CMainFrame::CreateChildFrame(std::unique_ptr<CCvkDoc> doc) {
     // A closed workspace leaves no hint of its views behind.
     connect(shown, &CCvkDoc::closed, this, [this] { SetMessageText(cvkgui::text::kIdlePrompt); });
     connect(frame->document(), &CCvkDoc::modifiedChanged, this, &CMainFrame::UpdateCommandUI);
+    connect(frame->document()->history(), &CEditHistory::changed, this,
+            &CMainFrame::UpdateUndoCommands);
     connect(frame->document(), &CCvkDoc::viewsUpdate, this, &CMainFrame::UpdateCommandUI,
             Qt::QueuedConnection);
     connect(frame, &QObject::destroyed, this, &CMainFrame::UpdateCommandUI, Qt::QueuedConnection);
@@ -333,6 +338,14 @@ void CMainFrame::OnCommand(Cmd id) {
     case Cmd::Copy:
     case Cmd::Paste:
         OnEditCommand(id);
+        break;
+    case Cmd::Undo:
+        if (doc)
+            doc->OnEditUndo();
+        break;
+    case Cmd::Redo:
+        if (doc)
+            doc->OnEditRedo();
         break;
     case Cmd::Close:
         if (doc)
@@ -504,6 +517,18 @@ void CMainFrame::UpdateCommandUI() {
     }
     action(Cmd::GenerateBiosFile)->setEnabled(flex);
     UpdateEditCommands();
+    UpdateUndoCommands();
+}
+
+void CMainFrame::UpdateUndoCommands() {
+    CChildFrame* frame = activeChildFrame();
+    CEditHistory* history = frame ? frame->document()->history() : nullptr;
+    const bool undo = history && history->canUndo();
+    const bool redo = history && history->canRedo();
+    action(Cmd::Undo)->setEnabled(undo);
+    action(Cmd::Redo)->setEnabled(redo);
+    action(Cmd::Undo)->setText(EditMenuText(Cmd::Undo, undo ? history->undoName() : QString()));
+    action(Cmd::Redo)->setText(EditMenuText(Cmd::Redo, redo ? history->redoName() : QString()));
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {

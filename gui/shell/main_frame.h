@@ -64,6 +64,8 @@ private:
     void OnHelp();
     bool IsViewCommandEnabled(Cmd id) const;
     void UpdateEditCommands();
+    // Undo and Redo, with the names of the edits they would take back or make again.
+    void UpdateUndoCommands();
 
     CCvkApp* app_;
     std::array<QAction*, static_cast<int>(Cmd::kCount)> actions_{};

@@ -299,8 +299,10 @@ bool CSplashEditor::Store() {
             ThrowIfFailed(logo_->put_BadgeLocY(badgePosition_.y()));
         }
     });
-    if (stored)
+    if (stored) {
         changed_ = false;
+        stored_ = true;
+    }
     return stored;
 }
 

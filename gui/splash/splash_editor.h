@@ -34,6 +34,8 @@ public:
     Place place() const { return place_; }
     QPoint badgePosition() const { return badgePosition_; }
     bool isChanged() const { return changed_; }
+    // Something was stored into the logo module.
+    bool stored() const { return stored_; }
     CSplashCanvas* canvas() const { return canvas_; }
     QAction* action(const char* objectName) const;
     CBadgeLocationDlg* badgeLocationDialog() const { return badgeDialog_; }
@@ -73,6 +75,7 @@ private:
     Place place_ = Place::UpperLeft;
     QPoint badgePosition_;
     bool changed_ = false;
+    bool stored_ = false;
     CSplashCanvas* canvas_ = nullptr;
     QStatusBar* statusBar_ = nullptr;
     QPointer<CBadgeLocationDlg> badgeDialog_;

@@ -227,6 +227,13 @@ int main(int argc, char** argv) {
     ok = SaveDialog(main, Cmd::GenerateIni, folder, QStringLiteral("generate-ini.png")) && ok;
     ok = SaveDialog(main, Cmd::GenerateReport, folder, QStringLiteral("generate-report.png")) && ok;
     ok = SaveDialog(main, Cmd::Options, folder, QStringLiteral("options.png")) && ok;
+    // The workspace window restored: its own title names the workspace, marked modified.
+    if (QWidget* window = frame->parentWidget()) {
+        window->showNormal();
+        window->setGeometry(30, 20, 760, 480);
+        ok = Save(main, folder, QStringLiteral("main-workspace-window.png")) && ok;
+        window->showMaximized();
+    }
     ok = ShootComparison(program, folder, scratch) && ok;
     return ShootMediaWizard(program, folder) && ok ? 0 : 1;
 }

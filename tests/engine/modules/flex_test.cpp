@@ -152,6 +152,21 @@ TEST_F(FlexObject, FlashPartSizeChangeIsUnsavedUntilSaved) {
     EXPECT_EQ(unsaved, VARIANT_TRUE);
 }
 
+TEST_F(FlexObject, ReadingTheSelectionLeavesASavedWorkspaceSaved) {
+    ComPtr<IFlex> flex;
+    ComPtr<IWorkspace> workspace = NewModularWorkspace(&flex);
+    // The default badge is in once the selection has been read.
+    EXPECT_EQ(SelectedBadges(flex.get()), std::vector<LONG>{11});
+    Bstr path = Bstr::FromUtf8(PathOf("ws.cvw"));
+    ASSERT_EQ(server()->SaveWorkspace(workspace.get(), path.get()), S_OK);
+    // Reading it again chooses the same badge without changing anything.
+    EXPECT_EQ(SelectedBadges(flex.get()), std::vector<LONG>{11});
+    NumSelected(flex.get());
+    VARIANT_BOOL unsaved = VARIANT_TRUE;
+    EXPECT_EQ(workspace->get_RequiresSave(&unsaved), S_OK);
+    EXPECT_EQ(unsaved, VARIANT_FALSE);
+}
+
 TEST_F(FlexObject, BadgesFollowTheLogo) {
     ComPtr<IFlex> flex;
     ComPtr<IWorkspace> workspace = NewModularWorkspace(&flex);

@@ -81,7 +81,9 @@ private Q_SLOTS:
 
         Trigger(program, Cmd::ImportConfig, exported);
         QCOMPARE(program.messageTexts(), QStringList{cvkgui::text::kImported});
-        QVERIFY(program.app()->activeDocument()->isModified());
+        CCvkDoc* doc = program.app()->activeDocument();
+        QVERIFY(doc->isModified());
+        QVERIFY(!doc->history()->canUndo());
         QCOMPARE(IniBody(program, QStringLiteral("imported.ini")), edited);
     }
 

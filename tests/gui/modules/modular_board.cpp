@@ -11,6 +11,22 @@
 
 namespace guitest {
 
+const QByteArray kTestModules = R"({
+  "version": "T.0001", "flashPartSize": "0x40000", "requiredContent": 65536,
+  "logo": {"badge": [0, 0], "displayBadge": false, "resolution": "640x480"},
+  "list": [
+    {"handle": 1, "name": "Core", "required": true, "size": 65536},
+    {"handle": 2, "name": "Net Boot", "size": 20000, "depends": [3]},
+    {"handle": 3, "name": "Net Driver", "size": 10000, "depends": [4]},
+    {"handle": 4, "name": "Net Stack", "size": 5000},
+    {"handle": 5, "name": "Splash Logo", "type": "logo", "default": true, "size": 16384,
+     "userUpdateable": true},
+    {"handle": 6, "name": "Boot Menu", "default": true, "size": 4096, "userUpdateable": true},
+    {"handle": 10, "name": "Badge 640x480", "type": "badge", "default": true, "size": 2048},
+    {"handle": 11, "name": "Badge 800x600", "type": "badge", "size": 3072},
+    {"handle": 12, "name": "Badge 1024x768", "type": "badge", "size": 4096}
+  ]})";
+
 bool WriteModularBoard(const QString& path, const QByteArray& modulesJson) {
     QFile file(QStringLiteral(CORVANE_DEMO_BOARD));
     if (!file.open(QIODevice::ReadOnly))

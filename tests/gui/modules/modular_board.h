@@ -12,6 +12,10 @@
 
 namespace guitest {
 
+// The modules section of the tests' modular board. Handles: 1 required; 2 needs 3, which needs
+// 4; 5 the logo; 6 user-updateable and in by default; 10-12 badges.
+extern const QByteArray kTestModules;
+
 // Writes `path` (.cvk) from the demo board with `modulesJson` as its modules section, and its
 // flash image beside it (.bio). False on any failure.
 bool WriteModularBoard(const QString& path, const QByteArray& modulesJson);

@@ -23,22 +23,9 @@ namespace {
 
 // Selects the first CMOS group whose list shows at least `rows` settings.
 CCmosList* ShowCmosGroup(CChildFrame* frame, int rows = 1) {
-    CWspTreeView* tree = frame->treeView();
-    QList<QTreeWidgetItem*> pending;
-    for (int i = 0; i < tree->topLevelItemCount(); ++i)
-        pending.append(tree->topLevelItem(i));
-    while (!pending.isEmpty()) {
-        QTreeWidgetItem* item = pending.takeFirst();
-        for (int c = 0; c < item->childCount(); ++c)
-            pending.append(item->child(c));
-        if (tree->DataOf(item)->kind != TreeItemKind::CmosGroup)
-            continue;
-        tree->setCurrentItem(item);
-        CCmosList* list = frame->rightView()->cmosList();
-        if (list->topLevelItemCount() >= rows)
-            return list;
-    }
-    return nullptr;
+    CCmosList* list = frame->rightView()->cmosList();
+    return guitest::ShowTreeItem(frame->treeView(), TreeItemKind::CmosGroup, rows, list) ? list
+                                                                                         : nullptr;
 }
 
 cvk::ComPtr<ICmos> CmosOf(CCvkDoc* doc) {

@@ -134,6 +134,24 @@ QStringList Program::messageTexts() const {
     return texts;
 }
 
+QTreeWidgetItem* ShowTreeItem(CWspTreeView* tree, TreeItemKind kind, int minRows,
+                              const QTreeWidget* list) {
+    QList<QTreeWidgetItem*> pending;
+    for (int i = 0; i < tree->topLevelItemCount(); ++i)
+        pending.append(tree->topLevelItem(i));
+    while (!pending.isEmpty()) {
+        QTreeWidgetItem* item = pending.takeFirst();
+        for (int c = 0; c < item->childCount(); ++c)
+            pending.append(item->child(c));
+        if (tree->DataOf(item)->kind != kind)
+            continue;
+        tree->setCurrentItem(item);
+        if (!list || list->topLevelItemCount() >= minRows)
+            return item;
+    }
+    return nullptr;
+}
+
 bool Program::NewWorkspace(const QString& biosFile) {
     chooserAnswers.push_back(biosFile);
     WhenModal([](QWidget* dialog) {

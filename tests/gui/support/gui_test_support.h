@@ -3,6 +3,7 @@
 #pragma once
 
 #include "gui/common/message_box.h"
+#include "gui/settings/wsp_tree_view.h"
 #include "gui/shell/cvk_app.h"
 
 #include <QDir>
@@ -23,6 +24,11 @@ bool RegisterComponents();
 void WhenModal(std::function<void(QWidget*)> act);
 // Runs `act` on the next modal dialog whose object name is `name`, while another may still be up.
 void WhenModalNamed(const QString& name, std::function<void(QWidget*)> act);
+
+// Selects the first item of `kind` in the workspace tree (breadth first) after which `list`
+// shows at least `minRows` rows; null when none does.
+QTreeWidgetItem* ShowTreeItem(CWspTreeView* tree, TreeItemKind kind, int minRows = 0,
+                              const QTreeWidget* list = nullptr);
 
 // Writes a map file made from the demo board with the given lock and hide limits.
 bool WriteBoard(const QString& path, int maxLocked, int maxHidden);
