@@ -372,6 +372,10 @@ private Q_SLOTS:
         program.chooserAnswers.push_back(second);
         guitest::WhenModal([](QWidget* dialog) {
             dialog->findChild<QPushButton*>(QStringLiteral("browseButton"))->click();
+            // The carry-over preview follows "Update"; OK goes on with the update.
+            guitest::WhenModalNamed(QStringLiteral("updatePreviewDialog"), [](QWidget* preview) {
+                preview->findChild<QPushButton*>(QStringLiteral("okButton"))->click();
+            });
             dialog->findChild<QPushButton*>(QStringLiteral("updateButton"))->click();
         });
         main->action(Cmd::UpdateBios)->trigger();
