@@ -4,61 +4,86 @@
 namespace cvkclient {
 namespace {
 
-class Needle {
-public:
-    explicit Needle(const std::string& text) : folded_(FoldCase(text)) {}
+bool Holds(const std::u16string& folded, const std::u16string& needle) {
+    return folded.find(needle) != std::u16string::npos;
+}
 
-    bool In(const std::string& haystack) const {
-        return FoldCase(haystack).find(folded_) != std::u16string::npos;
-    }
+} // namespace
 
-private:
-    std::u16string folded_;
-};
+SettingSearch::SettingSearch(const WorkspaceSnapshot& workspace) : workspace_(workspace) {
+    if (workspace.cmos)
+        for (const CmosSetting& setting : workspace.cmos->settings) {
+            CmosTexts& texts = cmos_.emplace_back();
+            texts.name = FoldCase(setting.name);
+            texts.keyword = FoldCase(setting.keyword);
+            texts.help = FoldCase(setting.help);
+            for (const std::string& choice : setting.choices)
+                texts.choices.push_back(FoldCase(choice));
+        }
+    for (const ThermalValue& value : workspace.thermal)
+        thermal_.push_back(FoldCase(value.path.back()));
+    for (const SmbiosValue& value : workspace.smbios)
+        smbios_.push_back({FoldCase(value.name), FoldCase(value.key)});
+}
 
-void FindCmos(const CmosTree& tree, const Needle& needle, std::vector<FoundSetting>* found) {
-    for (const CmosSetting& setting : tree.settings) {
+std::vector<FoundSetting> SettingSearch::Find(const std::string& text) const {
+    std::size_t count = 0;
+    return FindFirst(text, static_cast<std::size_t>(-1), &count);
+}
+
+std::vector<FoundSetting> SettingSearch::FindFirst(const std::string& text, std::size_t most,
+                                                   std::size_t* count) const {
+    const std::u16string needle = FoldCase(text);
+    std::vector<FoundSetting> found;
+    *count = 0;
+    // Counted in all, kept while there is room.
+    auto keep = [&](FoundSetting&& hit) {
+        if ((*count)++ < most)
+            found.push_back(std::move(hit));
+    };
+    for (std::size_t i = 0; i < cmos_.size(); ++i) {
+        const CmosTexts& texts = cmos_[i];
         FoundSetting hit;
-        if (needle.In(setting.name))
+        if (Holds(texts.name, needle))
             hit.fields.push_back("name");
-        if (!setting.keyword.empty() && needle.In(setting.keyword))
+        if (!texts.keyword.empty() && Holds(texts.keyword, needle))
             hit.fields.push_back("keyword");
-        if (needle.In(setting.help))
+        if (Holds(texts.help, needle))
             hit.fields.push_back("help");
-        for (const std::string& choice : setting.choices)
-            if (needle.In(choice)) {
+        for (const std::u16string& choice : texts.choices)
+            if (Holds(choice, needle)) {
                 hit.fields.push_back("choice");
                 break;
             }
         if (hit.fields.empty())
             continue;
-        hit.path = setting.FullPath();
+        const CmosSetting& setting = workspace_.cmos->settings[i];
+        if (*count < most)
+            hit.path = setting.FullPath();
         hit.cmos = &setting;
-        found->push_back(std::move(hit));
+        keep(std::move(hit));
     }
+    for (std::size_t i = 0; i < thermal_.size(); ++i) {
+        const ThermalValue& value = workspace_.thermal[i];
+        if (Holds(thermal_[i], needle))
+            keep({FoundKind::kThermal, value.path, {"name"}, nullptr, &value, nullptr});
+    }
+    for (std::size_t i = 0; i < smbios_.size(); ++i) {
+        const SmbiosValue& value = workspace_.smbios[i];
+        FoundSetting hit{FoundKind::kSmbios, {value.name}, {}, nullptr, nullptr, &value};
+        if (Holds(smbios_[i].name, needle))
+            hit.fields.push_back("name");
+        if (Holds(smbios_[i].key, needle))
+            hit.fields.push_back("key");
+        if (!hit.fields.empty())
+            keep(std::move(hit));
+    }
+    return found;
 }
-
-} // namespace
 
 std::vector<FoundSetting> FindSettings(const WorkspaceSnapshot& workspace,
                                        const std::string& text) {
-    const Needle needle(text);
-    std::vector<FoundSetting> found;
-    if (workspace.cmos)
-        FindCmos(*workspace.cmos, needle, &found);
-    for (const ThermalValue& value : workspace.thermal)
-        if (needle.In(value.path.back()))
-            found.push_back({FoundKind::kThermal, value.path, {"name"}, nullptr, &value, nullptr});
-    for (const SmbiosValue& value : workspace.smbios) {
-        FoundSetting hit{FoundKind::kSmbios, {value.name}, {}, nullptr, nullptr, &value};
-        if (needle.In(value.name))
-            hit.fields.push_back("name");
-        if (needle.In(value.key))
-            hit.fields.push_back("key");
-        if (!hit.fields.empty())
-            found.push_back(std::move(hit));
-    }
-    return found;
+    return SettingSearch(workspace).Find(text);
 }
 
 } // namespace cvkclient

@@ -136,13 +136,20 @@ HRESULT ReadCmos(IWorkspace* workspace, std::optional<CmosTree>* out) {
     std::string rootName;
     CVK_RETURN_IF_FAILED(TextOf(root.get(), &IGroupNode::get_Name, &rootName));
     Path groups;
+    // A group's own settings come right after the group is entered, before its children.
+    int entered = -1;
     return WalkTree(
         root.get(), &groups,
         [&](ISettingNode* setting, const Path& path) {
             const std::string& parent = path.empty() ? rootName : path.back();
-            return ReadSetting(setting, path, parent, &tree.settings.emplace_back());
+            CmosSetting& read = tree.settings.emplace_back();
+            read.group = entered;
+            return ReadSetting(setting, path, parent, &read);
         },
-        [&](const Path& path) { tree.groups.push_back(path); });
+        [&](const Path& path) {
+            tree.groups.push_back(path);
+            entered = static_cast<int>(tree.groups.size()) - 1;
+        });
 }
 
 HRESULT ReadSmbios(IWorkspace* workspace, std::vector<SmbiosValue>* out) {
@@ -291,8 +298,14 @@ HRESULT ReadMapFile(IServer* server, const std::string& mapFile, WorkspaceSnapsh
         flex = VARIANT_FALSE;
     SetErrorInfo(0, nullptr);
     const LONG mask = SUBSYS_CMOS | (flex ? SUBSYS_FLEX : 0);
+    return ReadFreshWorkspace(server, mapFile, mask, snapshot);
+}
+
+HRESULT ReadFreshWorkspace(IServer* server, const std::string& mapFile, LONG mask,
+                           WorkspaceSnapshot* snapshot) {
     ComPtr<IWorkspace> workspace;
-    CVK_RETURN_IF_FAILED(server->NewWorkspace(mask, file.get(), workspace.put()));
+    CVK_RETURN_IF_FAILED(
+        server->NewWorkspace(mask, Bstr::FromUtf8(mapFile).get(), workspace.put()));
     return ReadAndClose(server, workspace.get(), snapshot);
 }
 
@@ -305,14 +318,6 @@ HRESULT ReadMapFileAside(const std::string& mapFile, WorkspaceSnapshot* snapshot
     ComPtr<IServer> server;
     CVK_RETURN_IF_FAILED(CreateServerAside(&server));
     return ReadMapFile(server.get(), mapFile, snapshot);
-}
-
-HRESULT ReadDefaults(IServer* server, const WorkspaceSnapshot& workspace,
-                     WorkspaceSnapshot* defaults) {
-    ComPtr<IWorkspace> fresh;
-    CVK_RETURN_IF_FAILED(
-        server->NewWorkspace(workspace.mask, Bstr::FromUtf8(workspace.mapFile).get(), fresh.put()));
-    return ReadAndClose(server, fresh.get(), defaults);
 }
 
 HRESULT ReadWorkspaceFile(IServer* server, const std::string& file, WorkspaceSnapshot* snapshot) {

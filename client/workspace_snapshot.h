@@ -29,6 +29,7 @@ struct CmosSetting {
     bool hidden = false;
     bool needsReview = false;
     LONG token = 0;
+    int group = -1; // index into CmosTree::groups; -1 for the root group's own settings
 
     Path FullPath() const;
     const std::string* Current() const;
@@ -105,10 +106,10 @@ HRESULT ReadMapFileAside(const std::string& mapFile, WorkspaceSnapshot* snapshot
 // A server of the client's own, for work beside the workspace that its main server holds.
 HRESULT CreateServerAside(cvk::ComPtr<IServer>* server);
 
-// The defaults of a workspace read before: a fresh workspace of its map file with the same
-// components, read and closed again.
-HRESULT ReadDefaults(IServer* server, const WorkspaceSnapshot& workspace,
-                     WorkspaceSnapshot* defaults);
+// A fresh workspace of `mapFile` with the components `mask`, read and closed again: the
+// defaults a workspace of that map file is compared with.
+HRESULT ReadFreshWorkspace(IServer* server, const std::string& mapFile, LONG mask,
+                           WorkspaceSnapshot* snapshot);
 
 // A workspace file opened, read and closed again; the file is not written.
 HRESULT ReadWorkspaceFile(IServer* server, const std::string& file, WorkspaceSnapshot* snapshot);

@@ -41,6 +41,10 @@ enum class Cmd {
     CompareBios,
     ExportConfig,
     ImportConfig,
+    // Settings across all groups: the search field and the two filters.
+    FindSetting,
+    ChangedOnly,
+    NeedsReviewOnly,
     kCount
 };
 

@@ -62,6 +62,19 @@ inline const QString kThermEnterBetween = QStringLiteral("Enter a value between 
 inline const QString kThermSelect = QStringLiteral("Select an item from the list");
 inline const QString kThermMustBeBetween = QStringLiteral("The value must be between %1 and %2");
 
+// The views across all groups, and what the CMOS list says about a setting's place in the INI
+// file and the CMOS image.
+inline const QString kHintFound =
+    QStringLiteral("Double-click a setting or press Enter to show it in its group.");
+inline const QString kNoCurrentChoiceValue = QStringLiteral("(no current choice)");
+inline const QString kNoCurrentChoice =
+    QStringLiteral("This setting has no current choice: its default matches none of its answers. "
+                   "It and the settings after it in its menu are left out of the INI file until "
+                   "an answer is chosen.");
+inline const QString kOutsideCmosImage =
+    QStringLiteral("The CMOS setting \"%1\" lies at bit offset %2, past the end of the 256-byte "
+                   "CMOS image: its choice is kept in the workspace but never reaches the image.");
+
 inline const QString kMaxLocked =
     QStringLiteral("The maximum number of lock-able settings reached, please unlock a different "
                    "setting to lock this setting.");

@@ -86,7 +86,8 @@ void OnExportConfiguration(CCvkDoc* doc) {
         // The program's server holds the workspace; the defaults are read beside it.
         cvk::ComPtr<IServer> aside;
         ThrowIfFailed(cvkclient::CreateServerAside(&aside));
-        ThrowIfFailed(cvkclient::ReadDefaults(aside.get(), workspace, &defaults));
+        ThrowIfFailed(cvkclient::ReadFreshWorkspace(aside.get(), workspace.mapFile, workspace.mask,
+                                                    &defaults));
         const cvkclient::WorkspaceChanges changes = cvkclient::ListChanges(workspace, defaults);
         std::string text, error;
         if (!cvkedit::ExportConfiguration(workspace, changes, &text, &error)) {

@@ -14,6 +14,7 @@
 #include <QHeaderView>
 #include <QMenu>
 #include <QScopeGuard>
+#include <QStyle>
 #include <QToolTip>
 
 #include <utility>
@@ -26,6 +27,8 @@ constexpr int kTextWidth = 180;
 // Names wider than this are cut off rather than pushing the values out of sight.
 constexpr int kMaxNameWidth = 420;
 constexpr int kBoldWeight = 700;
+// Bits past the 256 bytes of the CMOS image address nothing.
+constexpr LONG kImageBits = 256 * 8;
 
 // A name that begins with blanks is shown indented by exactly five.
 QString DisplayName(const QString& name) {
@@ -142,8 +145,7 @@ void CCmosList::AddRow(Row row) {
     cvk::ComPtr<ISettingNode> setting = row.setting;
     auto* item = new RowItem(std::move(row));
     item->setText(ItemColumn, DisplayName(GetText(setting.get(), &ISettingNode::get_Name)));
-    cvk::ComPtr<IChoiceNode> current = GetObject(setting.get(), &ISettingNode::get_CurrentChoice);
-    item->setText(ValueColumn, current ? ChoiceText(current.get()) : QString());
+    ShowValue(item, *RowOf(item));
     addTopLevelItem(item);
     ShowMarks(item, *RowOf(item));
     if (GetBool(setting.get(), &ISettingNode::get_NeedsReview)) {
@@ -152,6 +154,40 @@ void CCmosList::AddRow(Row row) {
         for (int column = 0; column < columnCount(); ++column)
             item->setFont(column, bold);
     }
+}
+
+void CCmosList::ShowValue(QTreeWidgetItem* item, Row& row) {
+    ISettingNode* setting = row.setting.get();
+    // The engine answers a setting without a current choice with a failure, which is no fault
+    // of the list.
+    cvk::ComPtr<IChoiceNode> current;
+    if (FAILED(setting->get_CurrentChoice(current.put())))
+        current.reset();
+    // A setting without a place in the image is not written, with or without a choice.
+    row.leftOutOfIni = !current && GetLong(setting, &ISettingNode::get_BitOffset) != 0;
+    QFont font = item->font(ValueColumn);
+    font.setItalic(row.leftOutOfIni);
+    item->setFont(ValueColumn, font);
+    if (row.leftOutOfIni) {
+        item->setText(ValueColumn, cvkgui::text::kNoCurrentChoiceValue);
+        item->setIcon(ValueColumn, style()->standardIcon(QStyle::SP_MessageBoxCritical));
+        return;
+    }
+    item->setText(ValueColumn, current ? ChoiceText(current.get()) : QString());
+    item->setIcon(ValueColumn, QIcon());
+}
+
+bool CCmosList::IsLeftOutOfIni(const QTreeWidgetItem* item) const {
+    const Row* row = RowOf(item);
+    return row && row->leftOutOfIni;
+}
+
+void CCmosList::WarnOutsideImage(ISettingNode* setting) {
+    const LONG offset = GetLong(setting, &ISettingNode::get_BitOffset);
+    if (offset < kImageBits)
+        return;
+    CMessageBox::Exclamation(cvkgui::text::kOutsideCmosImage.arg(
+        GetText(setting, &ISettingNode::get_Name).trimmed(), QString::number(offset)));
 }
 
 void CCmosList::ShowMarks(QTreeWidgetItem* item, const Row& row) {
@@ -259,7 +295,9 @@ void CCmosList::OnEndEdit(QTreeWidgetItem* item, int column, const QString& text
             ThrowIfFailed(setting->put_CurrentChoice(chosen.get()));
             RecordCmosEdit(doc_, cvkgui::edit::kEditValue, before, CaptureSetting(setting));
         }
-        item->setText(ValueColumn, text);
+        ShowValue(item, *row);
+        if (chosen)
+            WarnOutsideImage(setting);
     });
     doc_->SetStatusText(cvkgui::text::kHintCmos);
     doc_->RefreshModifiedFlag();
@@ -306,6 +344,8 @@ QString CCmosList::TipAt(QTreeWidgetItem* item, int column) const {
     if (!row)
         return {};
     QString tip = row->help;
+    if (row->leftOutOfIni && (column == ItemColumn || column == ValueColumn))
+        return cvkgui::text::kNoCurrentChoice;
     const bool read =
         cvkgui::GuardOperation(cvkgui::ShowMessage(cvkgui::text::kOperationFailed), [&] {
             ISettingNode* setting = row->setting.get();

@@ -38,6 +38,8 @@ public:
     void OnEndEdit(QTreeWidgetItem* item, int column, const QString& text) override;
     // The setting a row shows; null for none.
     ISettingNode* SettingAt(const QTreeWidgetItem* item) const;
+    // True when the row is marked as having no current choice.
+    bool IsLeftOutOfIni(const QTreeWidgetItem* item) const;
 
 protected:
     QString TipAt(QTreeWidgetItem* item, int column) const override;
@@ -48,6 +50,8 @@ private:
         cvk::ComPtr<ISettingNode> setting;
         QString help;
         QStringList choices;
+        // Without a current choice the INI file leaves it and the rest of its menu out.
+        bool leftOutOfIni = false;
     };
 
     using RowItem = CDataItem<Row>;
@@ -56,6 +60,9 @@ private:
     static Row* RowOf(const QTreeWidgetItem* item) { return RowItem::Of(item); }
     void AddRow(Row row);
     void ShowMarks(QTreeWidgetItem* item, const Row& row);
+    void ShowValue(QTreeWidgetItem* item, Row& row);
+    // Says so when the setting's place lies past the CMOS image.
+    void WarnOutsideImage(ISettingNode* setting);
     // Lock and hide change the engine's marks, and the row then shows what the engine holds
     // (hiding a setting unlocks it).
     void ToggleLockOf(QTreeWidgetItem* item);

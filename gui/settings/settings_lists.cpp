@@ -25,8 +25,35 @@ constexpr int kMarkWidth = 26;
 constexpr int kMaxNameWidth = 420;
 // The tip of a system-information row.
 constexpr int kTipRole = Qt::UserRole + 1;
+constexpr int kBoldWeight = 700;
 
 } // namespace
+
+void CDefaultMarks::Show(QTreeWidgetItem* item, const QString& key, bool prompt) const {
+    if (defaults_.isEmpty())
+        return;
+    const auto fallback = defaults_.constFind(key);
+    const bool changed = fallback == defaults_.constEnd() ||
+                         fallback->value != item->text(valueColumn_) || fallback->prompt != prompt;
+    for (int column : {itemColumn_, valueColumn_}) {
+        QFont font = item->font(column);
+        font.setWeight(static_cast<QFont::Weight>(changed ? kBoldWeight : QFont::Normal));
+        item->setFont(column, font);
+    }
+}
+
+bool CDefaultMarks::IsShown(const QTreeWidgetItem* item) const {
+    return item && item->font(valueColumn_).weight() == kBoldWeight;
+}
+
+QString CDefaultMarks::TipOf(const QTreeWidgetItem* item, const QString& key) const {
+    const auto fallback = defaults_.constFind(key);
+    if (!IsShown(item) || fallback == defaults_.constEnd())
+        return {};
+    return fallback->value.isEmpty()
+               ? QStringLiteral("Changed from the default (empty)")
+               : QStringLiteral("Changed from the default: %1").arg(fallback->value);
+}
 
 CSystemInfoList::CSystemInfoList(QWidget* parent) : CTreeListCtrl(parent) {
     setObjectName(QStringLiteral("systemInfoList"));
@@ -105,7 +132,8 @@ void CSmbiosList::Fill(ISmbiosList* list) {
     cvkgui::GuardOperation(cvkgui::ShowMessage(cvkgui::text::kOperationFailed), [&] {
         ForEachInList(list, &ISmbiosList::GetFirst, &ISmbiosList::GetNext,
                       [&](const cvk::ComPtr<ISmbiosNode>& node) {
-                          Row row{node, GetText(node.get(), &ISmbiosNode::get_HelpString)};
+                          Row row{node, GetText(node.get(), &ISmbiosNode::get_HelpString),
+                                  GetText(node.get(), &ISmbiosNode::get_IniKeyword)};
                           if (row.help.isEmpty())
                               row.help = cvkgui::text::kHintEdit;
                           auto* item = new RowItem(std::move(row));
@@ -115,6 +143,7 @@ void CSmbiosList::Fill(ISmbiosList* list) {
                           item->setText(ItemColumn,
                                         GetText(node.get(), &ISmbiosNode::get_DisplayName));
                           item->setText(ValueColumn, GetText(node.get(), &ISmbiosNode::get_Value));
+                          ShowChangedMark(item);
                       });
         FitColumnToContents(ItemColumn, kTextWidth, kMaxNameWidth);
     });
@@ -165,6 +194,7 @@ void CSmbiosList::OnEndEdit(QTreeWidgetItem* item, int column, const QString& te
             }
             item->setText(ValueColumn, text);
         });
+    ShowChangedMark(item);
     if (!stored)
         return;
     doc_->RefreshModifiedFlag();
@@ -197,16 +227,24 @@ void CSmbiosList::TogglePrompt(QTreeWidgetItem* item, bool fromMenu) {
             }
             RecordSmbiosEdit(doc_, cvkgui::edit::kPrompt, before, CaptureSmbios(node));
         });
+    ShowChangedMark(item);
     if (!toggled)
         return;
     if (fromMenu)
         doc_->RefreshModifiedFlag();
 }
 
+void CSmbiosList::ShowChangedMark(QTreeWidgetItem* item) {
+    if (const Row* row = RowOf(item))
+        marks_.Show(item, row->key, !item->icon(PromptColumn).isNull());
+}
+
 QString CSmbiosList::TipAt(QTreeWidgetItem* item, int column) const {
-    Q_UNUSED(column);
     const Row* row = RowOf(item);
-    return row ? row->help : QString();
+    if (!row)
+        return {};
+    const QString changed = column == ValueColumn ? marks_.TipOf(item, row->key) : QString();
+    return changed.isEmpty() ? row->help : changed;
 }
 
 void CSmbiosList::contextMenuEvent(QContextMenuEvent* event) {
@@ -295,6 +333,7 @@ void CThermList::Fill(IThermGroup* group) {
                                         GetText(setting.get(), &IThermSetting::get_Name));
                           item->setText(ValueColumn,
                                         GetVariantText(setting.get(), &IThermSetting::get_Value));
+                          ShowChangedMark(item);
                       });
         FitColumnToContents(ItemColumn, kTextWidth, kMaxNameWidth);
     });
@@ -346,13 +385,22 @@ void CThermList::OnEndEdit(QTreeWidgetItem* item, int column, const QString& tex
         }
         item->setText(ValueColumn, GetVariantText(setting, &IThermSetting::get_Value));
     });
+    ShowChangedMark(item);
     if (!stored)
         return;
     doc_->RefreshModifiedFlag();
 }
 
+void CThermList::ShowChangedMark(QTreeWidgetItem* item) {
+    if (RowOf(item))
+        marks_.Show(item, item->text(ItemColumn), false);
+}
+
 QString CThermList::TipAt(QTreeWidgetItem* item, int column) const {
-    Q_UNUSED(column);
     const Row* row = RowOf(item);
-    return row ? row->help : QString();
+    if (!row)
+        return {};
+    const QString changed =
+        column == ValueColumn ? marks_.TipOf(item, item->text(ItemColumn)) : QString();
+    return changed.isEmpty() ? row->help : changed;
 }

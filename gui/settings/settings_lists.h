@@ -7,7 +7,38 @@
 #include "gui/common/tree_list.h"
 #include "platform/com/comptr.h"
 
+#include <QHash>
+
 class CCvkDoc;
+
+// A value as a fresh workspace of the same map file holds it. The SMBIOS and thermal lists
+// show in bold the values that differ from theirs.
+struct CDefaultValue {
+    QString value;
+    bool prompt = false;
+};
+// SMBIOS strings by INI keyword; thermal settings of the shown group by name. Empty when the
+// defaults are not known: then nothing is marked.
+using CDefaultValues = QHash<QString, CDefaultValue>;
+
+// The defaults a list marks its values against: a value that differs is shown in bold, name and
+// value, with the default in the value's tip.
+class CDefaultMarks {
+public:
+    CDefaultMarks(int itemColumn, int valueColumn)
+        : itemColumn_(itemColumn), valueColumn_(valueColumn) {}
+    void Set(CDefaultValues defaults) { defaults_ = std::move(defaults); }
+    // Marks the row of `key` when its value or prompt is not the default's.
+    void Show(QTreeWidgetItem* item, const QString& key, bool prompt) const;
+    bool IsShown(const QTreeWidgetItem* item) const;
+    // The value's tip of a marked row; empty for none.
+    QString TipOf(const QTreeWidgetItem* item, const QString& key) const;
+
+private:
+    int itemColumn_;
+    int valueColumn_;
+    CDefaultValues defaults_;
+};
 
 // Read-only facts about the workspace's BIOS: file, ID and build date.
 class CSystemInfoList : public CTreeListCtrl {
@@ -34,7 +65,11 @@ public:
     CSmbiosList(CCvkDoc* doc, QWidget* parent);
     ~CSmbiosList() override;
     void SetupColumns();
+    // The defaults the next Fill marks changed values against.
+    void SetDefaults(CDefaultValues defaults) { marks_.Set(std::move(defaults)); }
     void Fill(ISmbiosList* list);
+    // True when the row is shown as differing from its default.
+    bool IsMarkedChanged(const QTreeWidgetItem* item) const { return marks_.IsShown(item); }
     void Clear();
     // Edits the value of the selected row.
     void BeginEdit();
@@ -52,11 +87,14 @@ private:
     struct Row {
         cvk::ComPtr<ISmbiosNode> node;
         QString help;
+        QString key;
     };
     using RowItem = CDataItem<Row>;
     static Row* RowOf(const QTreeWidgetItem* item) { return RowItem::Of(item); }
+    void ShowChangedMark(QTreeWidgetItem* item);
 
     CCvkDoc* doc_;
+    CDefaultMarks marks_{ItemColumn, ValueColumn};
 };
 
 // The settings of one thermal group, edited with a drop-down of their choices or as text.
@@ -68,7 +106,11 @@ public:
     CThermList(CCvkDoc* doc, CPreferences& prefs, QWidget* parent);
     ~CThermList() override;
     void SetupColumns();
+    // The defaults the next Fill marks changed values against.
+    void SetDefaults(CDefaultValues defaults) { marks_.Set(std::move(defaults)); }
     void Fill(IThermGroup* group);
+    // True when the row is shown as differing from its default.
+    bool IsMarkedChanged(const QTreeWidgetItem* item) const { return marks_.IsShown(item); }
     void Clear();
     void BeginEdit();
     void BeginEditOf(QTreeWidgetItem* item);
@@ -86,7 +128,9 @@ private:
     };
     using RowItem = CDataItem<Row>;
     static Row* RowOf(const QTreeWidgetItem* item) { return RowItem::Of(item); }
+    void ShowChangedMark(QTreeWidgetItem* item);
 
     CCvkDoc* doc_;
     CPreferences& prefs_;
+    CDefaultMarks marks_{ItemColumn, ValueColumn};
 };

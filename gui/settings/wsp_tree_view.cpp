@@ -5,6 +5,7 @@
 #include "gui/common/operation_guard.h"
 #include "gui/document/cvk_doc.h"
 #include "gui/document/workspace_dialogs.h"
+#include "gui/settings/settings_index.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -176,4 +177,55 @@ bool CWspTreeView::focusNextPrevChild(bool next) {
     // Tab belongs to the pane switch, not to the focus chain.
     Q_UNUSED(next);
     return false;
+}
+
+QTreeWidgetItem* CWspTreeView::TopLevelOf(TreeItemKind kind) const {
+    for (int i = 0; i < topLevelItemCount(); ++i)
+        if (DataOf(topLevelItem(i))->kind == kind)
+            return topLevelItem(i);
+    return nullptr;
+}
+
+QTreeWidgetItem* CWspTreeView::CmosGroupAt(int index) const {
+    QTreeWidgetItem* root = TopLevelOf(TreeItemKind::CmosGroup);
+    if (!root || index < 0)
+        return root;
+    // The groups below the root in the order they were added: each group before its children.
+    int seen = -1;
+    QList<QTreeWidgetItem*> pending{root};
+    while (!pending.isEmpty()) {
+        QTreeWidgetItem* item = pending.takeLast();
+        if (seen++ == index)
+            return item;
+        for (int c = item->childCount() - 1; c >= 0; --c)
+            pending.append(item->child(c));
+    }
+    return nullptr;
+}
+
+QTreeWidgetItem* CWspTreeView::ThermGroupAt(const std::vector<std::string>& names) const {
+    QTreeWidgetItem* item = TopLevelOf(TreeItemKind::ThermGroup);
+    for (const std::string& name : names) {
+        QTreeWidgetItem* next = nullptr;
+        for (int c = 0; item && c < item->childCount() && !next; ++c)
+            if (item->child(c)->text(0) == QString::fromStdString(name))
+                next = item->child(c);
+        item = next;
+    }
+    return item;
+}
+
+bool CWspTreeView::SelectPlace(const CSettingPlace& place) {
+    QTreeWidgetItem* item = nullptr;
+    if (place.kind == TreeItemKind::CmosGroup)
+        item = CmosGroupAt(place.cmosGroup);
+    else if (place.kind == TreeItemKind::ThermGroup)
+        item = ThermGroupAt(place.thermGroups);
+    else
+        item = TopLevelOf(place.kind);
+    if (!item)
+        return false;
+    setCurrentItem(item);
+    scrollToItem(item);
+    return true;
 }

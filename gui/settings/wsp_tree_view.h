@@ -8,7 +8,11 @@
 
 #include <QTreeWidget>
 
+#include <string>
+#include <vector>
+
 class CCvkDoc;
+struct CSettingPlace;
 struct IGroupNode;
 struct IThermGroup;
 
@@ -32,6 +36,8 @@ public:
     CTreeItemData* DataOf(const QTreeWidgetItem* item) const { return ItemData::Of(item); }
     // The width that shows every item's name whole, expanded or not.
     int ContentWidth() const;
+    // Makes the group of `place` the current item; false when the tree has no such group.
+    bool SelectPlace(const CSettingPlace& place);
 
 Q_SIGNALS:
     // The tree has been built for the workspace.
@@ -49,6 +55,9 @@ private:
     void AddCmosGroup(QTreeWidgetItem* parent, IGroupNode* group);
     void AddThermGroup(QTreeWidgetItem* parent, IThermGroup* group);
     void OnCurrentItemChanged(QTreeWidgetItem* current);
+    QTreeWidgetItem* TopLevelOf(TreeItemKind kind) const;
+    QTreeWidgetItem* CmosGroupAt(int index) const;
+    QTreeWidgetItem* ThermGroupAt(const std::vector<std::string>& names) const;
 
     using ItemData = CDataItem<CTreeItemData>;
 

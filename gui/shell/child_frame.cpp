@@ -85,6 +85,7 @@ CChildFrame::CChildFrame(std::unique_ptr<CCvkDoc> doc, CCvkApp* app)
     connect(doc_.get(), &CCvkDoc::modifiedChanged, this, &CChildFrame::ShowTitle);
     connect(doc_.get(), &CCvkDoc::closed, this, &CChildFrame::OnDocumentClosed);
     connect(tree_, &CWspTreeView::treeBuilt, this, &CChildFrame::FitTreePane);
+    connect(right_, &CCvkRightView::placeRequested, tree_, &CWspTreeView::SelectPlace);
 }
 
 // The mark is part of the text rather than the toolkit's modified state, which a maximised

@@ -68,6 +68,13 @@ const CommandInfo kCommands[] = {
      "Configuration"},
     {Cmd::ImportConfig, "actionImportConfig", "Import Con&figuration...",
      "Apply a configuration file to the workspace\nImport Configuration"},
+    {Cmd::FindSetting, "actionFindSetting", "&Find Setting...\tCtrl+F",
+     "Find settings by name, keyword, help text or choice in all groups\nFind Setting"},
+    {Cmd::ChangedOnly, "actionChangedOnly", "&Changed Settings Only",
+     "Show the CMOS settings of all groups that differ from the BIOS defaults, are locked, "
+     "hidden or need review\nChanged Settings Only"},
+    {Cmd::NeedsReviewOnly, "actionNeedsReviewOnly", "Settings Needing &Review",
+     "Show the CMOS settings of all groups that need review\nSettings Needing Review"},
 };
 
 static_assert(std::size(kCommands) == static_cast<std::size_t>(Cmd::kCount));

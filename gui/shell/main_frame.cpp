@@ -77,6 +77,8 @@ void CMainFrame::CreateActions() {
     action(Cmd::ToggleToolBar)->setChecked(true);
     action(Cmd::ToggleStatusBar)->setCheckable(true);
     action(Cmd::ToggleStatusBar)->setChecked(true);
+    action(Cmd::ChangedOnly)->setCheckable(true);
+    action(Cmd::NeedsReviewOnly)->setCheckable(true);
     action(Cmd::New)->setIcon(style()->standardIcon(QStyle::SP_FileIcon));
     action(Cmd::Open)->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
     action(Cmd::Save)->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
@@ -120,10 +122,15 @@ void CMainFrame::CreateMenus() {
     QMenu* fwh = edit->addMenu(QStringLiteral("Firmware Hu&b Size"));
     for (Cmd id : {Cmd::FwhSize3, Cmd::FwhSize4, Cmd::FwhSize8})
         fwh->addAction(action(id));
+    edit->addSeparator();
+    edit->addAction(action(Cmd::FindSetting));
 
     QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
     view->addAction(action(Cmd::ToggleToolBar));
     view->addAction(action(Cmd::ToggleStatusBar));
+    view->addSeparator();
+    view->addAction(action(Cmd::ChangedOnly));
+    view->addAction(action(Cmd::NeedsReviewOnly));
     view->addSeparator();
     view->addAction(action(Cmd::NextPane));
     view->addAction(action(Cmd::PreviousPane));
@@ -415,6 +422,18 @@ void CMainFrame::OnCommand(Cmd id) {
         if (doc)
             OnImportConfiguration(doc);
         break;
+    case Cmd::FindSetting:
+        if (frame)
+            frame->rightView()->OpenSearch();
+        break;
+    case Cmd::ChangedOnly:
+        if (frame)
+            frame->rightView()->ShowChangedOnly(action(id)->isChecked());
+        break;
+    case Cmd::NeedsReviewOnly:
+        if (frame)
+            frame->rightView()->ShowNeedingReview(action(id)->isChecked());
+        break;
     case Cmd::kCount:
         break;
     }
@@ -516,6 +535,14 @@ void CMainFrame::UpdateCommandUI() {
         });
     }
     action(Cmd::GenerateBiosFile)->setEnabled(flex);
+    action(Cmd::FindSetting)->setEnabled(workspaceWindow);
+    const bool cmos = frame && frame->rightView()->HasCmos();
+    using Listing = CCvkRightView::Listing;
+    const Listing listing = frame ? frame->rightView()->listing() : Listing::Group;
+    action(Cmd::ChangedOnly)->setEnabled(cmos);
+    action(Cmd::ChangedOnly)->setChecked(listing == Listing::Changed);
+    action(Cmd::NeedsReviewOnly)->setEnabled(cmos);
+    action(Cmd::NeedsReviewOnly)->setChecked(listing == Listing::NeedsReview);
     UpdateEditCommands();
     UpdateUndoCommands();
 }

@@ -6,6 +6,7 @@
 #include "gui/media/generate_floppy_sheet.h"
 #include "gui/settings/cmos_list.h"
 #include "gui/settings/cvk_right_view.h"
+#include "gui/settings/search_bar.h"
 #include "gui/settings/wsp_tree_view.h"
 #include "gui/shell/child_frame.h"
 #include "gui/shell/main_frame.h"
@@ -177,6 +178,32 @@ bool ShootComparison(guitest::Program& program, const QDir& folder, const QTempo
     return ok && previewed;
 }
 
+// The changed-settings filter after a few edits, and a search with its results.
+bool ShootSettingsAcrossGroups(CMainFrame* main, CChildFrame* frame, const QDir& folder) {
+    ShowLargestGroup(frame, TreeItemKind::CmosGroup);
+    CCmosList* list = frame->rightView()->cmosList();
+    list->setCurrentItem(list->topLevelItem(2));
+    main->UpdateCommandUI();
+    main->action(Cmd::Hide)->trigger();
+    if (ISettingNode* setting = list->SettingAt(list->topLevelItem(1))) {
+        cvk::ComPtr<IChoiceList> choices;
+        cvk::ComPtr<IChoiceNode> last;
+        if (SUCCEEDED(setting->get_ChoiceList(choices.put())) &&
+            SUCCEEDED(choices->GetFirst(last.put())) && SUCCEEDED(choices->GetNext(last.put())) &&
+            last)
+            setting->put_CurrentChoice(last.get());
+    }
+    main->UpdateCommandUI();
+    main->action(Cmd::ChangedOnly)->trigger();
+    bool ok = Save(main, folder, QStringLiteral("main-changed-only.png"));
+    main->action(Cmd::ChangedOnly)->trigger();
+    main->action(Cmd::FindSetting)->trigger();
+    frame->rightView()->searchBar()->edit()->setText(QStringLiteral("boot"));
+    ok = Save(main, folder, QStringLiteral("main-search.png")) && ok;
+    frame->rightView()->CloseSearch();
+    return ok;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -223,6 +250,7 @@ int main(int argc, char** argv) {
     ok = Save(main, folder, QStringLiteral("main-thermal.png")) && ok;
     ShowLargestGroup(frame, TreeItemKind::Modules);
     ok = Save(main, folder, QStringLiteral("main-modules.png")) && ok;
+    ok = ShootSettingsAcrossGroups(main, frame, folder) && ok;
     ok = SaveSplashEditor(main, folder, scratch) && ok;
     ok = SaveDialog(main, Cmd::GenerateIni, folder, QStringLiteral("generate-ini.png")) && ok;
     ok = SaveDialog(main, Cmd::GenerateReport, folder, QStringLiteral("generate-report.png")) && ok;

@@ -62,7 +62,8 @@ std::optional<int> ReadWithDefaults(IServer* server, const std::string& file,
     if (auto failed = ReadWorkspace(server, file, workspace))
         return failed;
     ClearErrorText();
-    const HRESULT hr = cvkclient::ReadDefaults(server, *workspace, defaults);
+    const HRESULT hr =
+        cvkclient::ReadFreshWorkspace(server, workspace->mapFile, workspace->mask, defaults);
     if (FAILED(hr))
         return ReportFailure(
             "cannot read the defaults of the map file \"" + workspace->mapFile + "\"", hr);
