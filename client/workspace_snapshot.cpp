@@ -72,6 +72,7 @@ HRESULT ReadSetting(ISettingNode* node, const Path& groups, const std::string& p
     CVK_RETURN_IF_FAILED(FlagOf(node, &ISettingNode::get_Hidden, &setting->hidden));
     CVK_RETURN_IF_FAILED(FlagOf(node, &ISettingNode::get_NeedsReview, &setting->needsReview));
     CVK_RETURN_IF_FAILED(node->get_CmosTokenID(&setting->token));
+    CVK_RETURN_IF_FAILED(node->get_BitOffset(&setting->bitOffset));
     return ReadChoices(node, setting);
 }
 
@@ -259,6 +260,10 @@ const std::string* CmosSetting::Current() const {
 
 const std::string* CmosSetting::Default() const {
     return defaultChoice < 0 ? nullptr : &choices[defaultChoice];
+}
+
+HRESULT ReadCmosTree(IWorkspace* workspace, std::optional<CmosTree>* tree) {
+    return ReadCmos(workspace, tree);
 }
 
 HRESULT ReadWorkspace(IWorkspace* workspace, WorkspaceSnapshot* snapshot) {

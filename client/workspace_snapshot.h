@@ -29,7 +29,8 @@ struct CmosSetting {
     bool hidden = false;
     bool needsReview = false;
     LONG token = 0;
-    int group = -1; // index into CmosTree::groups; -1 for the root group's own settings
+    LONG bitOffset = 0; // 0: the setting has no place in the image
+    int group = -1;     // index into CmosTree::groups; -1 for the root group's own settings
 
     Path FullPath() const;
     const std::string* Current() const;
@@ -93,6 +94,9 @@ struct WorkspaceSnapshot {
     LONG flashPartSize = 0;
     std::optional<LogoInfo> logo;
 };
+
+// Reads the CMOS tree of `workspace`; none when the workspace has no CMOS object.
+HRESULT ReadCmosTree(IWorkspace* workspace, std::optional<CmosTree>* tree);
 
 // Reads everything of `workspace` that its subsystems hold.
 HRESULT ReadWorkspace(IWorkspace* workspace, WorkspaceSnapshot* snapshot);

@@ -394,8 +394,12 @@ private:
         ReadResult result = ReadImageFile(fileName.utf8(), &image);
         if (result.status == ReadStatus::Unreadable)
             return Report(Text(result.message), STG_E_READFAULT, IModweaveEngine::iid);
-        // A damaged image answers "not loaded" like any other file: the workspace still opens,
-        // without modules, and the engine keeps what it had.
+        // A file that is not a modular image answers "not loaded"; so does a damaged one, and the
+        // engine keeps what it had, but S_FALSE and the error info say what is wrong with it.
+        if (result.status == ReadStatus::Damaged)
+            return Report(u"The flash image \"" + std::u16string(fileName.view()) +
+                              u"\" cannot be read: " + Text(result.message) + u".",
+                          S_FALSE, IModweaveEngine::iid);
         if (!result.ok())
             return S_OK;
         EngineState& s = *state_;

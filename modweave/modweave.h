@@ -97,6 +97,8 @@ struct IModweaveEngine : IUnknown {
     virtual HRESULT SelectDefaults() = 0;
     virtual HRESULT get_EngineVersion(BSTR* version) = 0;
     // `loaded` is true when the file is a modular flash image and is now the engine's image.
+    // S_FALSE (not loaded) when the file is a modular image that cannot be read whole (a part
+    // missing or damaged); the error info then names the file and what is wrong.
     virtual HRESULT OpenFlashImage(BSTR fileName, VARIANT_BOOL* loaded) = 0;
     virtual HRESULT get_Changed(VARIANT_BOOL* changed) = 0;
     virtual HRESULT SaveState(IStream* stream, VARIANT_BOOL clearChanged) = 0;

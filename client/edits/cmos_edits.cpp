@@ -6,6 +6,7 @@
 #include "client/engine_lists.h"
 #include "platform/com/bstr.h"
 
+#include <cstdio>
 #include <functional>
 
 namespace cvkedit {
@@ -168,6 +169,17 @@ HRESULT SelectChoice(ISettingNode* setting, const std::string& given) {
     return Refuse("no choice \"" + wanted + "\"; the choices are " +
                       (offered.empty() ? std::string("none") : offered),
                   E_INVALIDARG);
+}
+
+void WarnIfPastCmosImage(ISettingNode* setting, const std::string& name) {
+    constexpr LONG kImageBits = 256 * 8;
+    LONG offset = 0;
+    if (SUCCEEDED(setting->get_BitOffset(&offset)) && offset >= kImageBits)
+        std::fprintf(stderr,
+                     "cvk: warning: the CMOS setting \"%s\" lies at bit %d, past the %d bits of "
+                     "the CMOS image: its choice is kept in the workspace but never reaches the "
+                     "image\n",
+                     name.c_str(), static_cast<int>(offset), static_cast<int>(kImageBits));
 }
 
 HRESULT SetLocked(ICmos* cmos, ISettingNode* setting, bool locked) {

@@ -32,6 +32,10 @@ HRESULT FindSetting(ICmos* cmos, const SettingAddress& address, cvk::ComPtr<ISet
 // dropped first, as the GUI does.
 HRESULT SelectChoice(ISettingNode* setting, const std::string& choice);
 
+// Warns on stderr when the setting lies past the 256 bytes of the CMOS image (a bit offset of
+// 2048 or more): its choice is kept in the workspace but never reaches the image.
+void WarnIfPastCmosImage(ISettingNode* setting, const std::string& name);
+
 // Lock and hide with the GUI's limit rule: a setting is locked or hidden only while the count
 // stays within the BIOS's maximum; the refusal carries the GUI's message.
 HRESULT SetLocked(ICmos* cmos, ISettingNode* setting, bool locked);

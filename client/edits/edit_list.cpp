@@ -259,8 +259,10 @@ HRESULT ApplyCmosEdits(IWorkspace* workspace, const std::vector<CmosEdit>& edits
         *what = DescribeCmosEdit(edit);
         ComPtr<ISettingNode> setting;
         CVK_RETURN_IF_FAILED(FindSetting(cmos.get(), edit.setting, &setting));
-        if (edit.choice)
+        if (edit.choice) {
             CVK_RETURN_IF_FAILED(SelectChoice(setting.get(), *edit.choice));
+            WarnIfPastCmosImage(setting.get(), edit.setting.Describe());
+        }
         // Unlocking and unhiding first frees room before anything is locked or hidden.
         if (edit.locked && !*edit.locked)
             CVK_RETURN_IF_FAILED(SetLocked(cmos.get(), setting.get(), false));

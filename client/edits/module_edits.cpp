@@ -5,6 +5,7 @@
 #include "client/edits/edit_support.h"
 #include "client/edits/image_size.h"
 #include "client/engine_lists.h"
+#include "client/module_selection.h"
 #include "platform/com/bstr.h"
 
 #include <algorithm>
@@ -102,70 +103,14 @@ HRESULT GetModules(IFlex* flex, std::vector<ComPtr<IFlexModule>>* modules) {
     return CollectItems(list.get(), modules);
 }
 
-HRESULT GetDependencies(IFlexModule* module, std::vector<LONG>* handles) {
-    handles->clear();
-    VARIANT_BOOL has = VARIANT_FALSE;
-    CVK_RETURN_IF_FAILED(module->get_HasDepModules(&has));
-    if (!has)
-        return S_OK;
-    ComPtr<IFlexDependencyList> list;
-    CVK_RETURN_IF_FAILED(module->get_DepModuleList(list.put()));
-    LONG count = 0;
-    CVK_RETURN_IF_FAILED(list->get_Count(&count));
-    LONG handle = 0;
-    CVK_RETURN_IF_FAILED(list->GetFirst(&handle));
-    for (LONG i = 0; i < count; ++i) {
-        handles->push_back(handle);
-        if (i + 1 < count)
-            CVK_RETURN_IF_FAILED(list->GetNext(&handle));
-    }
-    return S_OK;
-}
-
-namespace {
-
-void WarnMissingDependencies(const std::vector<ComPtr<IFlexModule>>& modules, EditLog& log) {
-    std::vector<LONG> in;
-    for (const ComPtr<IFlexModule>& module : modules) {
-        VARIANT_BOOL inUpdate = VARIANT_FALSE;
-        LONG handle = 0;
-        if (SUCCEEDED(module->get_InUpdate(&inUpdate)) && inUpdate &&
-            SUCCEEDED(module->get_Handle(&handle)))
-            in.push_back(handle);
-    }
-    for (const ComPtr<IFlexModule>& module : modules) {
-        LONG handle = 0;
-        std::vector<LONG> needs;
-        if (FAILED(module->get_Handle(&handle)) ||
-            std::find(in.begin(), in.end(), handle) == in.end() ||
-            FAILED(GetDependencies(module.get(), &needs)))
-            continue;
-        for (LONG needed : needs)
-            if (std::find(in.begin(), in.end(), needed) == in.end())
-                log.Warn("module " + HandleText(handle) + " needs module " + HandleText(needed) +
-                         ", which is out of the update; put " + HandleText(needed) +
-                         " in or take " + HandleText(handle) + " out");
-    }
-}
-
-} // namespace
-
 void WarnInvalidSelection(IWorkspace* workspace, EditLog& log) {
     ComPtr<IFlex> flex;
-    VARIANT_BOOL valid = VARIANT_TRUE;
-    LONG space = 0, selected = 0;
-    if (FAILED(GetFlex(workspace, &flex)) || FAILED(flex->get_ValidUpdate(&valid)) || valid ||
-        FAILED(flex->get_MaxOptionalModuleSpace(&space)) ||
-        FAILED(flex->get_NumOptionalModuleBytesSelected(&selected)))
+    std::vector<std::string> problems;
+    if (FAILED(GetFlex(workspace, &flex)) ||
+        FAILED(cvkclient::ExplainInvalidSelection(flex.get(), &problems)))
         return;
-    if (selected > space)
-        log.Warn("the modules in the update take " +
-                 std::to_string(static_cast<long long>(selected) - space) +
-                 " bytes more than the optional space holds; take modules out or use a smaller "
-                 "logo");
-    std::vector<ComPtr<IFlexModule>> modules;
-    if (SUCCEEDED(GetModules(flex.get(), &modules)))
-        WarnMissingDependencies(modules, log);
+    for (const std::string& problem : problems)
+        log.Warn(problem);
 }
 
 HRESULT SetModuleInUpdate(IFlex* flex, LONG handle, bool in, std::vector<LONG>* added) {
@@ -183,7 +128,7 @@ HRESULT SetModuleInUpdate(IFlex* flex, LONG handle, bool in, std::vector<LONG>* 
     }
     CVK_RETURN_IF_FAILED(module->put_InUpdate(VARIANT_TRUE));
     std::vector<LONG> dependencies;
-    CVK_RETURN_IF_FAILED(GetDependencies(module.get(), &dependencies));
+    CVK_RETURN_IF_FAILED(cvkclient::ReadDependencies(module.get(), &dependencies));
     for (LONG dependency : dependencies) {
         ComPtr<IFlexModule> needed;
         CVK_RETURN_IF_FAILED(FindModule(flex, dependency, &needed));

@@ -17,9 +17,6 @@ HRESULT GetFlex(IWorkspace* workspace, cvk::ComPtr<IFlex>* flex);
 // Every module of the flash image, in image order (none when the image has no module list).
 HRESULT GetModules(IFlex* flex, std::vector<cvk::ComPtr<IFlexModule>>* modules);
 
-// The handles a module depends on, in list order.
-HRESULT GetDependencies(IFlexModule* module, std::vector<LONG>* handles);
-
 // Puts a module in or takes it out. Putting it in also puts in its direct dependencies that
 // were out (one level, as the GUI does); their handles are returned in `added`. A required
 // module cannot be taken out.

@@ -3,6 +3,7 @@
 
 #include "client/edits/edit_support.h"
 #include "client/engine_lists.h"
+#include "client/smbios_text.h"
 #include "engine/include/engine_status.h"
 #include "platform/com/bstr.h"
 #include "platform/com/variant.h"
@@ -23,46 +24,6 @@ HRESULT RequireBit(IWorkspace* workspace, LONG bit, const char* refusal) {
     LONG mask = 0;
     CVK_RETURN_IF_FAILED(workspace->get_SubsystemMask(&mask));
     return (mask & bit) ? S_OK : Refuse(refusal, E_ACCESSDENIED);
-}
-
-std::string Hex(char32_t c) {
-    char text[16];
-    std::snprintf(text, sizeof text, "U+%04X", static_cast<unsigned>(c));
-    return text;
-}
-
-// Control characters would reach the INI file as raw bytes that the DOS tool reads as part of
-// the file's own syntax. Line breaks are let through: the INI writer turns them into blanks.
-HRESULT RefuseControlCharacters(const std::string& name, const std::u16string& text) {
-    for (char16_t c : text)
-        if ((c < 0x20 && c != u'\r' && c != u'\n') || c == 0x7F)
-            return Refuse("the value for \"" + name + "\" holds the control character " + Hex(c) +
-                              "; SMBIOS strings take printable text only",
-                          E_INVALIDARG);
-    return S_OK;
-}
-
-// The characters of `text` that Windows-1252, the INI file's code page, lacks (written there as
-// "?"), each once, as "X" (U+XXXX).
-std::string CharactersOutsideCodePage(const std::u16string& text) {
-    std::string list;
-    std::u16string seen;
-    for (std::size_t i = 0; i < text.size();) {
-        const bool pair = i + 1 < text.size() && text[i] >= 0xD800 && text[i] < 0xDC00 &&
-                          text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000;
-        const std::u16string one = text.substr(i, pair ? 2 : 1);
-        i += one.size();
-        if (one == u"?" || cvk::text::EncodeWindows1252(one) != "?" ||
-            seen.find(one) != std::u16string::npos)
-            continue;
-        seen += one;
-        const char32_t code =
-            pair ? 0x10000 + ((char32_t(one[0]) - 0xD800) << 10) + (char32_t(one[1]) - 0xDC00)
-                 : char32_t(one[0]);
-        list +=
-            (list.empty() ? "\"" : ", \"") + cvk::text::Utf16ToUtf8(one) + "\" (" + Hex(code) + ")";
-    }
-    return list;
 }
 
 std::string Trimmed(const std::string& text) {
@@ -191,13 +152,12 @@ HRESULT EditSmbiosString(ISmbiosNode* node, const std::optional<std::string>& va
     HRESULT put = S_OK;
     if (value) {
         const std::u16string wide = cvk::text::Utf8ToUtf16(*value);
-        CVK_RETURN_IF_FAILED(RefuseControlCharacters(name, wide));
-        const std::string outside = CharactersOutsideCodePage(wide);
-        if (!outside.empty())
-            log.Warn("the value for \"" + name +
-                     "\" holds characters that the INI file's code page (Windows-1252) lacks; "
-                     "they are written as \"?\": " +
-                     outside);
+        if (const std::string refusal = cvkclient::SmbiosControlRefusal(name, wide);
+            !refusal.empty())
+            return Refuse(refusal, E_INVALIDARG);
+        if (const std::string warning = cvkclient::SmbiosCodePageWarning(name, wide);
+            !warning.empty())
+            log.Warn(warning);
         put = PutValue(node, *value);
     }
     if (FAILED(put) && !IsCutValue(put))

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "engine/core/list_protocol.h"
+#include "engine/core/map_sections.h"
 #include "engine/core/persistent_object.h"
 #include "engine/core/record_io.h"
 #include "engine/include/cvkserver.h"
@@ -12,10 +13,6 @@
 namespace cvk {
 
 class GroupNode;
-
-// How deep a group tree may nest, in a map file's templates or a workspace file's records: far
-// beyond any setup menu, and shallow enough that the recursive walks never exhaust the stack.
-constexpr int kMaxGroupDepth = 64;
 
 // Members without interface slots that every tree object has: the flags and the record plumbing.
 struct CmosRecord {

@@ -189,6 +189,11 @@ struct TemplateItem {
 };
 constexpr std::size_t kTemplateItemSize = 36;
 
+// How deep a group tree may nest, in a map file's templates (the root form is depth 0) or a
+// workspace file's records: far beyond any setup menu, and shallow enough that the recursive
+// walks never exhaust the stack. A deeper sub-group is not read.
+constexpr int kMaxGroupDepth = 64;
+
 struct TemplateRecord {
     std::uint32_t templateId = 0;
     std::vector<TemplateItem> items;

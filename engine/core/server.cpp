@@ -50,7 +50,10 @@ HRESULT Server::NewWorkspace(LONG subsystemMask, BSTR mapFile, IWorkspace** work
         return InvalidSubsystems();
     if (subsystemMask & SUBSYS_FLEX) {
         VARIANT_BOOL isFlex = VARIANT_FALSE;
-        CVK_RETURN_IF_FAILED(IsFlexBios(mapFile, &isFlex));
+        const HRESULT hr = IsFlexBios(mapFile, &isFlex);
+        CVK_RETURN_IF_FAILED(hr);
+        if (hr == S_FALSE)
+            return E_ACCESSDENIED; // the error info says why the image cannot be read
         if (!isFlex)
             return InvalidSubsystems();
     }
@@ -215,9 +218,10 @@ HRESULT Server::IsFlexBios(BSTR mapFile, VARIANT_BOOL* isFlex) {
         ComPtr<IModweaveEngine> engine;
         CVK_RETURN_IF_FAILED(CreateModuleEngine(&engine));
         VARIANT_BOOL loaded = VARIANT_FALSE;
-        CVK_RETURN_IF_FAILED(engine->OpenFlashImage(image.get(), &loaded));
+        const HRESULT hr = engine->OpenFlashImage(image.get(), &loaded);
+        CVK_RETURN_IF_FAILED(hr);
         *isFlex = loaded ? VARIANT_TRUE : VARIANT_FALSE;
-        return S_OK;
+        return hr; // S_FALSE with the module engine's error info: the image cannot be read
     });
 }
 

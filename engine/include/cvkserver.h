@@ -532,6 +532,8 @@ struct IServer : IUnknown {
     virtual HRESULT UpdateWorkspace(IWorkspace* workspace, BSTR fileName) = 0;
     virtual HRESULT get_SUB_SYS_MASK_FLEX(LONG* mask) = 0;
     virtual HRESULT get_ModweaveVersion(BSTR* version) = 0;
+    // S_FALSE (not modular) when the map file's flash image exists but cannot be read whole;
+    // the error info names the file and what is wrong.
     virtual HRESULT IsFlexBios(BSTR mapFile, VARIANT_BOOL* isFlex) = 0;
 
 protected:

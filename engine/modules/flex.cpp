@@ -66,7 +66,12 @@ HRESULT Flex::Initialize(const std::u16string& flashImagePath, LONG flashPartSiz
     if (FileExists(flashImagePath)) {
         Bstr path(flashImagePath);
         VARIANT_BOOL loaded = VARIANT_FALSE;
-        CVK_RETURN_IF_FAILED(engine_->OpenFlashImage(path.get(), &loaded));
+        // An image that cannot be read leaves the object without modules; the workspace asked
+        // for them only when the server has checked the image first.
+        const HRESULT opened = engine_->OpenFlashImage(path.get(), &loaded);
+        CVK_RETURN_IF_FAILED(opened);
+        if (opened == S_FALSE)
+            SetErrorInfo(0, nullptr);
         if (loaded) {
             CVK_RETURN_IF_FAILED(engine_->put_FlashPartSize(
                 flashPartSize > 0 ? flashPartSize : kDefaultFlashPartSize));

@@ -3,6 +3,7 @@
 
 #include "gui/common/engine_call.h"
 #include "gui/common/message_box.h"
+#include "gui/common/message_text.h"
 #include "gui/common/operation_guard.h"
 #include "gui/media/folder_picker.h"
 #include "gui/media/generate_floppy_pages.h"
@@ -17,6 +18,9 @@
 namespace {
 
 namespace media = cvk::media;
+
+// The notice that ends a run with a failure ("Generate floppy not successful").
+constexpr int kRunFailedNotice = 200;
 
 QMessageBox::Icon IconOf(media::Severity severity) {
     switch (severity) {
@@ -100,10 +104,19 @@ media::MediaChoices CGenerateFloppyPropertySheet::Choices() const {
 media::MediaCallbacks CGenerateFloppyPropertySheet::Callbacks(CCopyProgressDlg* progress,
                                                               bool* mediumCancelled) {
     media::MediaCallbacks on;
-    on.tell = [](const media::Notice& notice) {
-        CMessageBox::Show({IconOf(notice.severity), QString::fromStdString(notice.text),
-                           QMessageBox::Ok, QString::fromStdString(notice.caption),
-                           QMessageBox::NoButton});
+    on.tell = [this](const media::Notice& notice) {
+        QString text = QString::fromStdString(notice.text);
+        if (notice.id == kRunFailedNotice && !engineFailures_.isEmpty())
+            text += QStringLiteral("\n\n") + engineFailures_.join(QStringLiteral("\n\n"));
+        CMessageBox::Show({IconOf(notice.severity), text, QMessageBox::Ok,
+                           QString::fromStdString(notice.caption), QMessageBox::NoButton});
+    };
+    on.engineFailure = [this](const std::string& what, HRESULT hr) {
+        QString text = cvkgui::TakeEngineErrorText();
+        if (text.isEmpty())
+            text =
+                QStringLiteral("error 0x%1").arg(static_cast<quint32>(hr), 8, 16, QLatin1Char('0'));
+        engineFailures_ << QString::fromStdString(what) + QStringLiteral(": ") + text;
     };
     on.confirmOverwrite = [](const std::string& target) {
         const QString text = Text(media::kOverwriteQuestion)
@@ -149,6 +162,8 @@ void CGenerateFloppyPropertySheet::accept() {
     };
     if (!cvkgui::GuardOperation(failed, [&] { choices = Choices(); }))
         return;
+    engineFailures_.clear();
+    cvkgui::ClearEngineErrorText();
     lastRun_ =
         media::WriteMedia(context_.workspace, choices, Callbacks(&progress, &mediumCancelled));
     progress.close();

@@ -6,6 +6,7 @@
 #include "media/media_writer.h"
 
 #include <QDialog>
+#include <QStringList>
 #include <QWizard>
 
 class CGenerateFloppyFilesPage;
@@ -64,6 +65,8 @@ private:
     CGenerateFloppyFilesPage* files_;
     CGenerateFloppyOptionsPage* options_;
     std::optional<cvk::media::MediaRun> lastRun_;
+    // The engine's words for the writes of the run that failed, shown with the run's failure.
+    QStringList engineFailures_;
 };
 
 // The machine-wide install location ("Location" of the program's system-scope settings).

@@ -1,8 +1,10 @@
 // The module list.
 #include "gui/modules/module_list.h"
 
+#include "client/module_selection.h"
 #include "gui/common/engine_call.h"
 #include "gui/common/message_box.h"
+#include "gui/common/message_text.h"
 #include "gui/common/operation_guard.h"
 #include "gui/common/strings.h"
 #include "gui/document/cvk_doc.h"
@@ -24,6 +26,9 @@ constexpr int kDataRole = Qt::UserRole + 1;
 constexpr int kSortRole = Qt::UserRole + 2;
 
 const QString kSpaceLine = QStringLiteral("Total Module Space Consumed:  %1%");
+const QString kSelectionInvalid =
+    QStringLiteral("The change is kept, but the selection is not a valid update; the BIOS file "
+                   "cannot be generated until it is mended:");
 const QString kSpaceTip =
     QStringLiteral("%1 bytes used, %2 bytes free of %3 bytes of optional module space");
 
@@ -287,6 +292,7 @@ void CModuleList::RunCommand(QTreeWidgetItem* item, MenuCommand command) {
             // The list may be filled again by the command: the flex object is held for the record.
             const cvk::ComPtr<IFlex> flex = flex_;
             const FlexState before = flex ? CaptureFlex(flex.get()) : FlexState();
+            const std::vector<std::string> problems = SelectionProblems();
             QString name;
             bool stored = false;
             switch (command) {
@@ -309,7 +315,23 @@ void CModuleList::RunCommand(QTreeWidgetItem* item, MenuCommand command) {
             if (stored && !recorded && doc_)
                 doc_->setModified(true);
             UpdateSpaceLine();
+            WarnOfNewProblems(problems);
         });
+}
+
+std::vector<std::string> CModuleList::SelectionProblems() const {
+    std::vector<std::string> problems;
+    if (flex_)
+        ThrowIfFailed(cvkclient::ExplainInvalidSelection(flex_.get(), &problems));
+    return problems;
+}
+
+void CModuleList::WarnOfNewProblems(const std::vector<std::string>& before) const {
+    // The edit is kept; the user is told once per new fault what to take out, not again on
+    // every click while mending it.
+    const std::vector<std::string> after = SelectionProblems();
+    if (!after.empty() && after != before)
+        CMessageBox::Exclamation(cvkgui::WarningParagraphs(kSelectionInvalid, after));
 }
 
 void CModuleList::ToggleInBiosFile(QTreeWidgetItem* item, IFlexModule* module) {

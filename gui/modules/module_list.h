@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 class CCvkDoc;
@@ -74,6 +75,10 @@ private:
     bool EditLogo(IFlexModule* module);
     void RemovePicture(IFlexModule* module);
     void UpdateSpaceLine();
+    // Why the selection is not a valid update (empty when it is); throws CEngineError.
+    std::vector<std::string> SelectionProblems() const;
+    // Warns when an edit left faults that were not there before it.
+    void WarnOfNewProblems(const std::vector<std::string>& before) const;
     void SortBy(int column);
 
     CCvkDoc* doc_;

@@ -1,8 +1,10 @@
 // The INI and report dialogs and the BIOS update file.
 #include "gui/output/generate_dlg.h"
 
+#include "client/ini_warnings.h"
 #include "gui/common/engine_call.h"
 #include "gui/common/message_box.h"
+#include "gui/common/message_text.h"
 #include "gui/common/operation_guard.h"
 #include "gui/common/strings.h"
 #include "gui/document/workspace_dialogs.h"
@@ -26,6 +28,17 @@ CFileChooser::Request SaveRequest(const QString& defaultDir, const QString& filt
     request.filter = filter;
     request.defaultSuffix = suffix;
     return request;
+}
+
+// Names what the INI file of `mask` leaves out or overrides; a report is read as the record of
+// that file. A workspace that cannot be read for it gets no warning: the file is written.
+void WarnAboutIniFile(IWorkspace* workspace, LONG mask) {
+    std::vector<std::string> warnings;
+    if (FAILED(cvkclient::ReadIniWarnings(workspace, mask, &warnings)) || warnings.empty()) {
+        cvkgui::ClearEngineErrorText();
+        return;
+    }
+    CMessageBox::Exclamation(cvkgui::WarningParagraphs(cvkgui::text::kIniWarnings, warnings));
 }
 
 } // namespace
@@ -83,17 +96,20 @@ void CGenerateDlg::accept() {
     // Cancelling the chooser returns to the dialog.
     if (path.isEmpty())
         return;
-    if (!Write(path, boxes_->CheckedMask()))
+    const LONG mask = boxes_->CheckedMask();
+    if (!Write(path, mask))
         return;
+    WarnAboutIniFile(workspace_, mask);
     CMessageBox::Information(cvkgui::text::kGenerated);
     QDialog::accept();
 }
 
 bool CGenerateDlg::Write(const QString& path, LONG mask) {
     const cvk::Bstr file = ToBstr(path);
+    cvkgui::ClearEngineErrorText();
     if (kind_ == Ini) {
         if (FAILED(workspace_->DumpIni(file.get(), mask, 0))) {
-            EndWithFailure(cvkgui::text::kFailedGenerate);
+            EndWithFailure(cvkgui::WithEngineErrorText(cvkgui::text::kFailedGenerate));
             return false;
         }
         return true;
@@ -104,7 +120,7 @@ bool CGenerateDlg::Write(const QString& path, LONG mask) {
         return false;
     }
     if (FAILED(report->GenerateReport(file.get(), mask))) {
-        EndWithFailure(cvkgui::text::kFailedGenerate);
+        EndWithFailure(cvkgui::WithEngineErrorText(cvkgui::text::kFailedGenerate));
         return false;
     }
     return true;

@@ -17,6 +17,9 @@ inline const QString kCannotWriteMedia =
     QStringLiteral("Not able to write file to media.  Verify the disk is not full or corrupt");
 inline const QString kFileNotGenerated = QStringLiteral("File not generated");
 inline const QString kInvalidDirectory = QStringLiteral("Invalid directory");
+inline const QString kIniWarnings =
+    QStringLiteral("The file was written, but the INI file of these components will not carry "
+                   "every setting as the workspace shows it:");
 
 inline const QString kIniFilter = QStringLiteral("INI Files (*.ini);;All Files (*)");
 inline const QString kReportFilter = QStringLiteral("Text Files (*.txt);;All Files (*)");

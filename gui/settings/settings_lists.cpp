@@ -1,10 +1,12 @@
 // The system-information, SMBIOS and thermal lists.
 #include "gui/settings/settings_lists.h"
 
+#include "client/smbios_text.h"
 #include "engine/include/engine_status.h"
 #include "gui/common/engine_call.h"
 #include "gui/common/icons.h"
 #include "gui/common/message_box.h"
+#include "gui/common/message_text.h"
 #include "gui/common/operation_guard.h"
 #include "gui/common/strings.h"
 #include "gui/document/cvk_doc.h"
@@ -177,6 +179,21 @@ void CSmbiosList::OnEndEdit(QTreeWidgetItem* item, int column, const QString& te
     // An empty text is not handed to the engine; the cell goes on showing the stored value.
     if (text.isEmpty())
         return;
+    std::string name;
+    if (!cvkgui::GuardOperation(cvkgui::ShowMessage(cvkgui::text::kOperationFailed), [&] {
+            name = GetText(row->node.get(), &ISmbiosNode::get_DisplayName).toStdString();
+        }))
+        return;
+    const std::u16string_view value(reinterpret_cast<const char16_t*>(text.utf16()),
+                                    static_cast<std::size_t>(text.size()));
+    // A control character is refused (line breaks pass: the INI writer makes them blanks) and
+    // the cell goes on showing the stored value; characters the code page lacks are warned of.
+    if (const std::string refusal = cvkclient::SmbiosControlRefusal(name, value);
+        !refusal.empty()) {
+        CMessageBox::Error(cvkgui::WarningParagraphs({}, {refusal}));
+        return;
+    }
+    const std::string outside = cvkclient::SmbiosCodePageWarning(name, value);
     const bool stored =
         cvkgui::GuardOperation(cvkgui::ShowMessage(cvkgui::text::kOperationFailed), [&] {
             ISmbiosNode* node = row->node.get();
@@ -197,6 +214,8 @@ void CSmbiosList::OnEndEdit(QTreeWidgetItem* item, int column, const QString& te
     ShowChangedMark(item);
     if (!stored)
         return;
+    if (!outside.empty())
+        CMessageBox::Exclamation(cvkgui::WarningParagraphs({}, {outside}));
     doc_->RefreshModifiedFlag();
 }
 

@@ -1,6 +1,7 @@
 // cvk against bad input: files that are not files, duplicate keys, base names that are not DOS
 // names, and output failures that must say in words what is wrong and where.
 #include "tests/tools/cvk_run.h"
+#include "tools/cvkgen/board.h"
 
 #include <sys/stat.h>
 
@@ -150,7 +151,7 @@ TEST_F(CvkInputTest, OpenAndSaveRemoveTheTemporariesOfKilledSaves) {
     EXPECT_FALSE(fs::exists(stale));
 }
 
-TEST_F(CvkInputTest, IniWarnsOfSettingsTheWalkLeavesOut) {
+TEST_F(CvkInputTest, OutputsWarnOfSettingsTheIniWalkLeavesOut) {
     // "Odd" has a default that is none of its answers: the INI writer's walk of its menu ends
     // there, and the locked setting after it is not in the lock table.
     const std::string map = Board("odd", R"({"build": {"maxLocked": 16, "maxHidden": 16},
@@ -158,21 +159,171 @@ TEST_F(CvkInputTest, IniWarnsOfSettingsTheWalkLeavesOut) {
             {"setting": "First", "keyword": "CMOS_FIRST", "choices": ["a", "b"]},
             {"setting": "Odd", "keyword": "CMOS_ODD", "choices": ["a", "b"], "default": 3,
              "cmos": {"byte": "0x50", "bit": 0, "bits": 2}},
-            {"setting": "After", "keyword": "CMOS_AFTER", "choices": ["a", "b"]}]}]})");
+            {"setting": "After", "keyword": "CMOS_AFTER", "choices": ["a", "b"]}]},
+            {"menu": "Other", "items": [
+             {"setting": "Later", "keyword": "CMOS_LATER", "choices": ["a", "b"]}]}]})");
     const std::string ws = NewWorkspace(map);
     ASSERT_EQ(Cvk({"lock", ws, "CMOS_AFTER"}).exitCode, 0);
-    Result ini = Cvk({"ini", ws, PathOf("out.ini")});
-    EXPECT_EQ(ini.exitCode, 0) << ini.err;
-    EXPECT_TRUE(Has(ini.err, "warning: the CMOS setting \"Main/Odd\" (CMOS_ODD) has no current "
-                             "choice"))
-        << ini.err;
-    EXPECT_TRUE(Has(ini.err, "\"Main/After\" (CMOS_AFTER), locked")) << ini.err;
-    EXPECT_FALSE(Has(ini.err, "CMOS_FIRST")) << ini.err;
+    fs::create_directories(folder_ / "out");
+    const std::vector<std::vector<std::string>> outputs = {
+        {"ini", ws, PathOf("out.ini")},
+        {"report", ws, PathOf("out.txt")},
+        {"batch", ws, PathOf("out")},
+        {"media", ws, PathOf("out"), "--overwrite"},
+    };
+    for (const std::vector<std::string>& args : outputs) {
+        Result run = Cvk(args);
+        EXPECT_EQ(run.exitCode, 0) << args[0] << run.err;
+        EXPECT_TRUE(Has(run.err, "warning: the CMOS setting \"Main/Odd\" (CMOS_ODD) has no "
+                                 "current choice"))
+            << args[0] << run.err;
+        EXPECT_TRUE(Has(run.err, ": \"Main/After\" (CMOS_AFTER), locked; choose")) << run.err;
+        EXPECT_FALSE(Has(run.err, "CMOS_FIRST")) << run.err;
+        EXPECT_FALSE(Has(run.err, "CMOS_LATER")) << run.err;
+    }
+    Result cmosLess = Cvk({"report", ws, PathOf("out.txt"), "--components", "smbios"});
+    EXPECT_FALSE(Has(cmosLess.err, "warning")) << cmosLess.err;
 
     ASSERT_EQ(Cvk({"set", ws, "CMOS_ODD=a"}).exitCode, 0);
-    Result mended = Cvk({"ini", ws, PathOf("out.ini")});
-    EXPECT_EQ(mended.exitCode, 0);
-    EXPECT_FALSE(Has(mended.err, "warning")) << mended.err;
+    for (const std::vector<std::string>& args : outputs) {
+        Result mended = Cvk(args);
+        EXPECT_EQ(mended.exitCode, 0);
+        EXPECT_FALSE(Has(mended.err, "warning")) << args[0] << mended.err;
+    }
+}
+
+TEST_F(CvkInputTest, ChoicesOfSettingsPastTheCmosImageAreKeptAndWarned) {
+    // cvkgen places settings within the image only; the far one is moved past it by hand.
+    cvkgen::Board board = cvkgen::ParseBoard(R"({"build": {"maxLocked": 4}, "setup": [
+        {"setting": "Near", "keyword": "CMOS_NEAR", "choices": ["a", "b"]},
+        {"setting": "Far", "keyword": "CMOS_FAR", "choices": ["a", "b"]}]})");
+    board.setup.at(1).setting.bitOffset = 2048;
+    cvkgen::SaveFileAtomically(PathOf("far.cvk"),
+                               cvkgen::WriteMapFile(cvkgen::BuildMapFile(board)));
+    const std::string ws = NewWorkspace(PathOf("far.cvk"));
+    const struct {
+        std::vector<std::string> args;
+        bool warns;
+    } cases[] = {
+        {{"set", ws, "CMOS_NEAR=b"}, false},
+        {{"set", ws, "CMOS_FAR=b"}, true},
+        {{"lock", ws, "CMOS_FAR"}, false},
+    };
+    for (const auto& c : cases) {
+        Result run = Cvk(c.args);
+        EXPECT_EQ(run.exitCode, 0) << run.err;
+        EXPECT_EQ(Has(run.err, "warning: the CMOS setting \"CMOS_FAR\" lies at bit 2048, past "
+                               "the 2048 bits of the CMOS image"),
+                  c.warns)
+            << c.args[2] << run.err;
+    }
+    const nlohmann::json shown = nlohmann::json::parse(Cvk({"show", ws, "--json"}).out);
+    EXPECT_EQ(shown.at("cmos").at("tree").at("settings").at(1).at("current"), "b");
+}
+
+TEST_F(CvkInputTest, ComponentsThatDropEditsNameThem) {
+    const std::string ws = NewWorkspace(CORVANE_DEMO_MAP);
+    ASSERT_EQ(Cvk({"hide", ws, "CMOS_C1E"}).exitCode, 0);
+    ASSERT_EQ(Cvk({"smbios", ws, "SystemVersion=1"}).exitCode, 0);
+    ASSERT_EQ(Cvk({"module", ws, "20", "on"}).exitCode, 0);
+    const struct {
+        const char* components;
+        std::vector<std::string> warned; // thermal holds no edits and is never named
+    } cases[] = {
+        {"cmos,thermal,smbios,flex", {}},
+        {"cmos,flex", {"smbios"}},
+        {"cmos", {"flex"}},
+        {"none", {"cmos"}},
+    };
+    for (const auto& c : cases) {
+        Result run = Cvk({"components", ws, c.components});
+        EXPECT_EQ(run.exitCode, 0) << run.err;
+        std::string expected;
+        for (const std::string& name : c.warned)
+            expected += "cvk: warning: the component " + name +
+                        " held edits; they were dropped with it and its values are back at "
+                        "the BIOS image's defaults\n";
+        EXPECT_EQ(run.err, expected) << c.components;
+    }
+}
+
+TEST_F(CvkInputTest, BootPositionsNamingOneDeviceWarn) {
+    const std::string ws = NewWorkspace();
+    const std::string clash = "warning: the boot positions CMOS_2NDBOOTDEV and CMOS_3RDBOOTDEV "
+                              "both name \"Hard Drive\"";
+    WriteFile(folder_ / "swap.json", R"json({"cmos": [
+        {"setting": "CMOS_2NDBOOTDEV", "choice": "ATAPI CD-ROM"},
+        {"setting": "CMOS_3RDBOOTDEV", "choice": "Hard Drive"}]})json");
+    const struct {
+        std::vector<std::string> args;
+        bool warns;
+    } cases[] = {
+        {{"set", ws, "CMOS_3RDBOOTDEV=Hard Drive"}, true}, // the second names it already
+        {{"ini", ws, PathOf("out.ini")}, true},
+        {{"apply", ws, PathOf("swap.json")}, false},
+        {{"ini", ws, PathOf("out.ini")}, false},
+    };
+    for (const auto& c : cases) {
+        Result run = Cvk(c.args);
+        EXPECT_EQ(run.exitCode, 0) << run.err;
+        EXPECT_EQ(Has(run.err, clash), c.warns) << c.args[0] << run.err;
+    }
+}
+
+TEST_F(CvkInputTest, AFlashImageThatCannotBeReadIsNamedAndLeftOutOnlyByDefault) {
+    const std::string map = CopyDemoMap("demo.cvk");
+    const fs::path samples = fs::path(CORVANE_DEMO_MAP).parent_path();
+    fs::copy_file(samples / "demo.bio", folder_ / "demo.bio");
+    std::string second = ReadFile(samples / "demo_2.bio");
+    second[second.size() - 1] ^= 0x01; // one flipped byte in the continuation file
+    WriteFile(folder_ / "demo_2.bio", second);
+    const std::string why = "The flash image \"" + PathOf("demo.bio") +
+                            "\" cannot be read: demo_2.bio: part checksum does not match.";
+    const struct {
+        std::vector<std::string> components;
+        int exitCode;
+        std::string says; // on stderr; empty: nothing
+    } cases[] = {
+        {{}, 0, "cvk: warning: " + why + " The workspace is made without modules"},
+        {{"--components", "cmos,flex"}, 1, why},
+        {{"--components", "cmos"}, 0, ""},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args = {"new", map, "--out", PathOf("demo.cvw")};
+        args.insert(args.end(), c.components.begin(), c.components.end());
+        fs::remove(PathOf("demo.cvw"));
+        Result run = Cvk(args);
+        EXPECT_EQ(run.exitCode, c.exitCode) << run.err;
+        EXPECT_EQ(c.says.empty() ? run.err.empty() : Has(run.err, c.says), true) << run.err;
+        EXPECT_EQ(fs::exists(PathOf("demo.cvw")), c.exitCode == 0);
+    }
+    const nlohmann::json shown =
+        nlohmann::json::parse(Cvk({"show", PathOf("demo.cvw"), "--json"}).out);
+    EXPECT_TRUE(shown.at("flex").is_null());
+}
+
+TEST_F(CvkInputTest, CvkgenRefusesMenusDeeperThanTheEngineReads) {
+    // Menus nested `levels` deep around one setting.
+    const auto nested = [](int levels) {
+        std::string json = R"({"setting": "Deep", "keyword": "CMOS_DEEP", "choices": ["a", "b"]})";
+        for (int i = 0; i < levels; ++i)
+            json = R"({"menu": "M", "items": [)" + json + "]}";
+        return R"({"setup": [)" + json + "]}";
+    };
+    WriteFile(folder_ / "deepest.json", nested(64));
+    WriteFile(folder_ / "deeper.json", nested(65));
+    Result deepest = RunProgram({CVKGEN_PROGRAM, PathOf("deepest.json"), PathOf("deepest.cvk")},
+                                folder_, registry_);
+    ASSERT_EQ(deepest.exitCode, 0) << deepest.err;
+    const std::string ws = NewWorkspace(PathOf("deepest.cvk"));
+    EXPECT_EQ(Cvk({"set", ws, "CMOS_DEEP=b"}).exitCode, 0) << "the engine reads 64 levels";
+
+    Result deeper = RunProgram({CVKGEN_PROGRAM, PathOf("deeper.json"), PathOf("deeper.cvk")},
+                               folder_, registry_);
+    EXPECT_EQ(deeper.exitCode, 1);
+    EXPECT_TRUE(Has(deeper.err, "menus nest deeper than the 64 levels the engine reads"))
+        << deeper.err;
+    EXPECT_FALSE(fs::exists(PathOf("deeper.cvk")));
 }
 
 TEST_F(CvkInputTest, ALockHideTableBeyondTheIniIsWarnedAndExplained) {

@@ -21,6 +21,19 @@ std::string TextOf(HRESULT hr, const Bstr& text) {
     return SUCCEEDED(hr) ? text.utf8() : "?";
 }
 
+// The flash image beside the map file exists but cannot be read: the engine's text says which
+// file and what is wrong.
+void WarnUnreadableImage() {
+    cvk::ErrorText error;
+    const std::string why = cvk::TakeErrorText(&error) && !error.description.empty()
+                                ? Bstr(error.description).utf8()
+                                : "The flash image cannot be read.";
+    std::fprintf(stderr,
+                 "cvk: warning: %s The workspace is made without modules; mend the image, or "
+                 "give --components to choose the components yourself.\n",
+                 why.c_str());
+}
+
 // The default components of a new workspace: those the engine offers, flex only when the map
 // file's flash image is a modular BIOS (the engine refuses flex otherwise).
 HRESULT DefaultMask(IServer* server, const std::string& mapFile, LONG* mask) {
@@ -28,7 +41,10 @@ HRESULT DefaultMask(IServer* server, const std::string& mapFile, LONG* mask) {
     LONG available = 0;
     CVK_RETURN_IF_FAILED(server->get_AvailableSubSystems(&available));
     VARIANT_BOOL isFlex = VARIANT_FALSE;
-    CVK_RETURN_IF_FAILED(server->IsFlexBios(Wide(mapFile).get(), &isFlex));
+    const HRESULT examined = server->IsFlexBios(Wide(mapFile).get(), &isFlex);
+    CVK_RETURN_IF_FAILED(examined);
+    if (examined == S_FALSE)
+        WarnUnreadableImage();
     LONG flex = 0;
     CVK_RETURN_IF_FAILED(server->get_SUB_SYS_MASK_FLEX(&flex));
     *mask = isFlex ? available : available & ~flex;

@@ -4,12 +4,14 @@
 #include "client/edits/cmos_edits.h"
 #include "client/edits/edit_list.h"
 #include "client/edits/thermal_smbios_edits.h"
+#include "client/module_selection.h"
 #include "client/module_type.h"
 #include "platform/com/bstr.h"
 #include "platform/com/errorinfo.h"
 #include "platform/com/runtime.h"
 #include "tools/cvk/batch_stage.h"
 #include "tools/cvk/components.h"
+#include "tools/cvk/dropped_edits.h"
 #include "tools/cvk/engine_client.h"
 #include "tools/cvk/ini_warnings.h"
 #include "tools/cvk/session.h"
@@ -102,7 +104,7 @@ HRESULT PrintModule(IFlexModule* module) {
     CVK_RETURN_IF_FAILED(module->get_Type(&type));
     CVK_RETURN_IF_FAILED(module->get_ShortDescription(name.put()));
     std::vector<LONG> dependencies;
-    CVK_RETURN_IF_FAILED(GetDependencies(module, &dependencies));
+    CVK_RETURN_IF_FAILED(cvkclient::ReadDependencies(module, &dependencies));
     std::string depends;
     for (LONG dependency : dependencies)
         depends += (depends.empty() ? " (needs " : ", ") + HandleText(dependency);
@@ -149,7 +151,9 @@ int RunSet(const std::string& file, const std::vector<std::string>& assignments)
             edit.choice = choice;
             edits.push_back(edit);
         }
-        return ApplyCmosEdits(workspace, edits, what);
+        CVK_RETURN_IF_FAILED(ApplyCmosEdits(workspace, edits, what));
+        WarnBootClashes(workspace);
+        return S_OK;
     });
 }
 
@@ -192,6 +196,9 @@ int RunComponents(const std::string& file, LONG mask) {
     Session session;
     if (auto failed = session.Open(file))
         return *failed;
+    LONG before = 0, dropped = 0;
+    if (SUCCEEDED(session.workspace()->get_SubsystemMask(&before)) && (before & ~mask))
+        dropped = SubsystemsWithEdits(session.workspace()) & before & ~mask;
     ClearErrorText();
     const HRESULT hr = session.server()->ChangeWorkspace(session.workspace(), mask);
     if (FAILED(hr))
@@ -201,6 +208,11 @@ int RunComponents(const std::string& file, LONG mask) {
     LONG now = 0;
     if (SUCCEEDED(session.workspace()->get_SubsystemMask(&now)))
         std::printf("%s now has %s\n", file.c_str(), DescribeMask(now).c_str());
+    for (const std::string& name : ComponentNames(dropped & ~now))
+        std::fprintf(stderr,
+                     "cvk: warning: the component %s held edits; they were dropped with it and "
+                     "its values are back at the BIOS image's defaults\n",
+                     name.c_str());
     return kExitOk;
 }
 
@@ -248,6 +260,7 @@ int RunApply(const std::string& file, const std::string& editsFile) {
         PrintedLog log;
         CVK_RETURN_IF_FAILED(ApplyEditList(workspace, edits, what, log));
         WarnInvalidSelection(workspace, log);
+        WarnBootClashes(workspace);
         return S_OK;
     });
 }
@@ -354,7 +367,7 @@ int RunIni(const std::string& file, const std::string& outFile, std::optional<LO
         CVK_RETURN_IF_FAILED(hr);
         CVK_RETURN_IF_FAILED(workspace->DumpIni(Wide(AbsolutePath(outFile)).get(), mask, 0));
         std::printf("wrote %s with %s\n", outFile.c_str(), DescribeMask(mask).c_str());
-        WarnSettingsLeftOutOfIni(workspace, mask);
+        WarnAboutIniFile(workspace, mask);
         return S_OK;
     });
 }
@@ -369,6 +382,8 @@ int RunReport(const std::string& file, const std::string& outFile, std::optional
         CVK_RETURN_IF_FAILED(workspace->get_Report(report.put()));
         CVK_RETURN_IF_FAILED(report->GenerateReport(Wide(AbsolutePath(outFile)).get(), mask));
         std::printf("wrote %s with %s\n", outFile.c_str(), DescribeMask(mask).c_str());
+        // A report is read as the record of the INI file of the same components.
+        WarnAboutIniFile(workspace, mask);
         return S_OK;
     });
 }
@@ -403,7 +418,7 @@ int RunBatch(const std::string& file, const BatchOptions& options) {
         CVK_RETURN_IF_FAILED(stage.Commit({ini, "autoexec.bat", "cvk.bat"}));
         std::printf("wrote %s.ini, autoexec.bat and cvk.bat in %s with %s\n",
                     options.baseName.c_str(), options.folder.c_str(), DescribeMask(mask).c_str());
-        WarnSettingsLeftOutOfIni(workspace, mask);
+        WarnAboutIniFile(workspace, mask);
         return S_OK;
     });
 }

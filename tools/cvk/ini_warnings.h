@@ -5,11 +5,14 @@
 
 namespace cvktool {
 
-// The INI writer walks a menu's settings in order and stops at one without a current choice
-// (its default matches none of its answers): the settings after it in that menu, with their
-// locks and hides, are left out of the image. Prints a warning on stderr naming each such
-// setting and the settings left out; the exit status does not change.
-void WarnSettingsLeftOutOfIni(IWorkspace* workspace, LONG mask);
+// Prints on stderr what the INI file written with `mask` will not carry as the user expects:
+// each setting without a current choice with the settings of its menu that the INI writer's
+// walk leaves out, and boot positions that name the same device. The exit status does not
+// change.
+void WarnAboutIniFile(IWorkspace* workspace, LONG mask);
+
+// The boot position warnings alone, after an edit of CMOS choices.
+void WarnBootClashes(IWorkspace* workspace);
 
 // Warns when the BIOS allows more locked and hidden settings than the INI file's lock/hide
 // table holds: every INI write of the workspace then fails.

@@ -5,6 +5,7 @@
 #include "media/media_writer.h"
 #include "platform/com/runtime.h"
 #include "tools/cvk/components.h"
+#include "tools/cvk/ini_warnings.h"
 #include "tools/cvk/session.h"
 
 #include <strings.h>
@@ -162,7 +163,10 @@ int RunMediaCommand(const std::vector<std::string>& args) {
     ClearErrorText();
     const media::MediaRun run = media::WriteMedia(session.workspace(), choices,
                                                   Callbacks(parsed.flags.count("--overwrite")));
-    return run == media::MediaRun::kSucceeded ? kExitOk : kExitEngine;
+    if (run != media::MediaRun::kSucceeded)
+        return kExitEngine;
+    WarnAboutIniFile(session.workspace(), choices.subsystemMask);
+    return kExitOk;
 }
 
 } // namespace cvktool

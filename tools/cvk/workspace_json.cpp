@@ -2,6 +2,7 @@
 #include "tools/cvk/workspace_json.h"
 
 #include "client/edits/module_edits.h"
+#include "client/module_selection.h"
 #include "client/module_type.h"
 #include "platform/com/bstr.h"
 #include "platform/com/errorinfo.h"
@@ -374,7 +375,7 @@ HRESULT DescribeModule(IFlexModule* module, Json* out) {
     CVK_RETURN_IF_FAILED(Flag(module, &IFlexModule::get_UserUpdateable, &m["userUpdateable"]));
     CVK_RETURN_IF_FAILED(Flag(module, &IFlexModule::get_ContainsUserData, &m["containsUserData"]));
     std::vector<LONG> dependencies;
-    CVK_RETURN_IF_FAILED(GetDependencies(module, &dependencies));
+    CVK_RETURN_IF_FAILED(cvkclient::ReadDependencies(module, &dependencies));
     Json& depends = m["depends"] = Json::array();
     for (LONG dependency : dependencies)
         depends.push_back(static_cast<std::uint32_t>(dependency));

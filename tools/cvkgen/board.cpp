@@ -178,9 +178,16 @@ private:
         menu.kind = ItemKind::Menu;
         if (!item.at("menu").is_null())
             menu.text = ToFileText(item.at("menu"), where + "/menu");
+        // Refused before its items are read: the engine would leave the deeper menus out, and
+        // every level's place text grows with the depth.
+        if (depth_ >= cvk::kMaxGroupDepth)
+            Fail(where, "menus nest deeper than the " + std::to_string(cvk::kMaxGroupDepth) +
+                            " levels the engine reads");
         const std::string inner = where + "(" + menu.text.value_or("unnamed") + ")";
         menu.templateId = nextTemplate_++;
+        ++depth_;
         menu.items = ParseItems(item.value("items", json::array()), inner);
+        --depth_;
         return menu;
     }
 
@@ -346,6 +353,7 @@ private:
     std::bitset<kCmosBytes * 8> used_;
     std::uint16_t nextControl_ = 1;
     std::uint32_t nextTemplate_ = 1;
+    int depth_ = 0; // menus open around the item being read
 };
 
 // ---- records ----

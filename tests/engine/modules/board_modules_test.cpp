@@ -82,9 +82,15 @@ TEST_F(BoardModules, MultiFileImageNeedsEveryFile) {
     EXPECT_EQ(NumSelected(flex.get()), 90000);
     ASSERT_EQ(server()->CloseWorkspace(workspace.get()), S_OK);
 
+    // A missing part: not modular, and the answer says why; a workspace asked for the modules
+    // is refused with that text.
     std::filesystem::remove(PathOf("chain_3.bio"));
-    EXPECT_EQ(server()->IsFlexBios(path.get(), &isFlex), S_OK);
+    EXPECT_EQ(server()->IsFlexBios(path.get(), &isFlex), S_FALSE);
     EXPECT_EQ(isFlex, VARIANT_FALSE);
+    const std::u16string why = u"chain_3.bio: continuation file cannot be read.";
+    EXPECT_TRUE(TakeErrorDescription().ends_with(why));
+    EXPECT_EQ(server()->NewWorkspace(SUBSYS_FLEX, path.get(), workspace.put()), E_ACCESSDENIED);
+    EXPECT_TRUE(TakeErrorDescription().ends_with(why));
 }
 
 TEST_F(BoardModules, DemoBoardHasAModularAndAPlainVariant) {

@@ -208,6 +208,22 @@ private Q_SLOTS:
         QVERIFY(ReadAll(bench.media + QStringLiteral("/cvk.bat")) != QByteArray("older"));
     }
 
+    void engineFailuresOfTheRunAreNamedWithItsFailure() {
+        Bench bench;
+        QVERIFY(bench.Open(false));
+        // A folder where the INI file should go: the engine cannot write it.
+        QVERIFY(QDir().mkpath(bench.media + QStringLiteral("/cvtool.ini")));
+        CGenerateFloppyPropertySheet wizard(bench.Context());
+        Find<QLineEdit>(&wizard, "destinationEdit")->setText(bench.media);
+        wizard.accept();
+        QCOMPARE(wizard.lastRun(), cvk::media::MediaRun::kFailed);
+        const QString shown = bench.program.messages.back().text;
+        QVERIFY2(shown.startsWith(QString::fromLatin1(cvk::media::kRunFailed) +
+                                  QStringLiteral("\n\ncvtool.ini: ")),
+                 qPrintable(shown));
+        QVERIFY2(shown.contains(bench.media + QStringLiteral("/cvtool.ini")), qPrintable(shown));
+    }
+
     void unlistableDestinationGivesTheDiskError() {
         Bench bench;
         QVERIFY(bench.Open(false));

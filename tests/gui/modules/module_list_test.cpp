@@ -129,6 +129,42 @@ private Q_SLOTS:
         QVERIFY(InUpdate(ModuleOf(f.flex.get(), 3).get()));
     }
 
+    void editsThatLeaveANewFaultInTheSelectionWarn() {
+        Program program;
+        Fixture f(program);
+        QVERIFY(f.list);
+        IFlex* flex = f.flex.get();
+        const QString needs = QStringLiteral("Module 3 needs module 4, which is out of the update");
+        const struct {
+            const char* row;
+            LONG flashPart; // 0: as it is
+            QString says;   // empty: no message
+        } steps[] = {
+            {"Net Boot", 0, needs},       // puts 3 in, which needs 4
+            {"Net Boot", 0, QString()},   // out again: 3 still needs 4, no new fault
+            {"Net Driver", 0, QString()}, // the selection is valid again
+            {"Net Stack",
+             Long(flex, &IFlex::get_FlashPartSize) -
+                 Long(flex, &IFlex::get_MaxOptionalModuleSpace) +
+                 Long(flex, &IFlex::get_NumOptionalModuleBytesSelected),
+             QStringLiteral("bytes more than the optional space holds")},
+        };
+        for (const auto& step : steps) {
+            if (step.flashPart)
+                QCOMPARE(flex->put_FlashPartSize(step.flashPart), S_OK);
+            program.messages.clear();
+            f.list->RunCommand(f.Row(QString::fromLatin1(step.row)), CModuleList::kInBiosFile);
+            if (step.says.isEmpty()) {
+                QVERIFY2(program.messages.empty(), step.row);
+                continue;
+            }
+            QCOMPARE(program.messages.size(), std::size_t{1});
+            QCOMPARE(program.messages.front().icon, QMessageBox::Warning);
+            QVERIFY2(program.messages.front().text.contains(step.says),
+                     qPrintable(program.messages.front().text));
+        }
+    }
+
     void requiredModuleIsGreyedAndStaysIn() {
         Program program;
         Fixture f(program);

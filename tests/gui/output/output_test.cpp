@@ -123,6 +123,13 @@ public:
     cvk::ComPtr<IWorkspace> workspace;
 };
 
+// The rows of a test run once for Generate INI File and once for Generate Report.
+void IniAndReportRows() {
+    QTest::addColumn<int>("command");
+    QTest::newRow("INI file") << static_cast<int>(Cmd::GenerateIni);
+    QTest::newRow("report") << static_cast<int>(Cmd::GenerateReport);
+}
+
 QCheckBox* Box(QWidget* dialog, const char* name) {
     return dialog->findChild<QCheckBox*>(QString::fromLatin1(name));
 }
@@ -257,15 +264,49 @@ private Q_SLOTS:
         QCOMPARE(ReadAll(target), QByteArray("precious\n"));
     }
 
-    void writeFailureClosesTheProgram() {
+    void writeFailureSaysWhyAndClosesTheProgram_data() { IniAndReportRows(); }
+
+    void writeFailureSaysWhyAndClosesTheProgram() {
+        QFETCH(int, command);
         Fixture fixture;
         QVERIFY(fixture.ready());
-        fixture.program.chooserAnswers.push_back(
-            fixture.program.Path(QStringLiteral("no/such/folder/out.ini")));
-        fixture.Run(Cmd::GenerateIni, [](QWidget* dialog) { Click(dialog, "okButton"); });
-        QCOMPARE(fixture.program.messages.front().text, cvkgui::text::kFailedGenerate);
+        const QString target = fixture.program.Path(QStringLiteral("no/such/folder/out.txt"));
+        fixture.program.chooserAnswers.push_back(target);
+        fixture.Run(static_cast<Cmd>(command), [](QWidget* dialog) { Click(dialog, "okButton"); });
+        // The message first, then the engine's words, which name the path.
+        const QString shown = fixture.program.messages.front().text;
+        QVERIFY2(shown.startsWith(cvkgui::text::kFailedGenerate + QStringLiteral("\n\n")),
+                 qPrintable(shown));
+        QVERIFY2(shown.contains(QStringLiteral("no/such/folder")), qPrintable(shown));
         QCOMPARE(fixture.program.messages.front().icon, QMessageBox::Critical);
         QTRY_VERIFY(!fixture.main->isVisible());
+    }
+
+    void outputsNameTheSettingsTheIniWalkLeavesOut_data() { IniAndReportRows(); }
+
+    void outputsNameTheSettingsTheIniWalkLeavesOut() {
+        QFETCH(int, command);
+        // "Odd" has a default that is none of its answers: the walk of "Main" ends there.
+        const QString map = QDir::temp().filePath(QStringLiteral("corvane-odd-board.cvk"));
+        const cvkgen::Board board = cvkgen::ParseBoard(R"({"setup": [{"menu": "Main", "items": [
+            {"setting": "Odd", "keyword": "CMOS_ODD", "choices": ["a", "b"], "default": 3},
+            {"setting": "After", "keyword": "CMOS_AFTER", "choices": ["a", "b"]}]}]})");
+        cvkgen::SaveFileAtomically(map.toStdString(),
+                                   cvkgen::WriteMapFile(cvkgen::BuildMapFile(board)));
+        Fixture fixture(map);
+        QFile::remove(map);
+        QVERIFY(fixture.ready());
+        fixture.program.chooserAnswers.push_back(fixture.program.Path(QStringLiteral("out")));
+        fixture.Run(static_cast<Cmd>(command), [](QWidget* dialog) { Click(dialog, "okButton"); });
+        QCOMPARE(fixture.program.messages.size(), std::size_t{2});
+        const CMessageBox::Request& warning = fixture.program.messages.front();
+        QCOMPARE(warning.icon, QMessageBox::Warning);
+        QVERIFY2(warning.text.contains(QStringLiteral(
+                     "The CMOS setting \"Main/Odd\" (CMOS_ODD) has no current choice")),
+                 qPrintable(warning.text));
+        QVERIFY2(warning.text.contains(QStringLiteral(": \"Main/After\" (CMOS_AFTER); choose")),
+                 qPrintable(warning.text));
+        QCOMPARE(fixture.program.messages.back().text, cvkgui::text::kGenerated);
     }
 
     void biosFileIsWrittenWhenTheUpdateIsValid() {

@@ -156,6 +156,48 @@ private Q_SLOTS:
         QCOMPARE(program.messages.size(), std::size_t{1});
     }
 
+    void smbiosValuesRefuseControlsAndWarnOfCharactersTheCodePageLacks_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("stored");
+        QTest::addColumn<int>("icon"); // QMessageBox::NoIcon: no message
+        QTest::addColumn<QString>("says");
+        QTest::newRow("bell") << QStringLiteral("a\ab") << false << int(QMessageBox::Critical)
+                              << QStringLiteral("The value for \"System Manufacturer\" holds "
+                                                "the control character U+0007");
+        QTest::newRow("omega") << QStringLiteral("\u03a9 \u03a9") << true
+                               << int(QMessageBox::Warning)
+                               << QStringLiteral("lacks; they are written as \"?\": \"\u03a9\" "
+                                                 "(U+03A9).");
+        QTest::newRow("in the code page")
+            << QStringLiteral("Caf\u00e9 \u20ac") << true << int(QMessageBox::NoIcon) << QString();
+    }
+
+    void smbiosValuesRefuseControlsAndWarnOfCharactersTheCodePageLacks() {
+        QFETCH(QString, typed);
+        QFETCH(bool, stored);
+        QFETCH(int, icon);
+        QFETCH(QString, says);
+        Program program;
+        Fixture f(program);
+        f.Select(TreeItemKind::Smbios);
+        CSmbiosList* list = f.frame->rightView()->smbiosList();
+        QTreeWidgetItem* row = list->topLevelItem(0);
+        list->setCurrentItem(row);
+        const QString before = NodeValue(list->NodeAt(row));
+        f.Run(Cmd::EditValue);
+        QVERIFY(TypeIntoCell(list, typed));
+        QCOMPARE(NodeValue(list->NodeAt(row)), stored ? typed : before);
+        QCOMPARE(row->text(CSmbiosList::ValueColumn), stored ? typed : before);
+        if (icon == QMessageBox::NoIcon) {
+            QVERIFY(program.messages.empty());
+            return;
+        }
+        QCOMPARE(program.messages.size(), std::size_t{1});
+        QCOMPARE(int(program.messages.front().icon), icon);
+        QVERIFY2(program.messages.front().text.contains(says),
+                 qPrintable(program.messages.front().text));
+    }
+
     void thermalValueOutOfRangeIsRefused() {
         Program program;
         Fixture f(program);
