@@ -4,6 +4,7 @@
 #include "client/engine_lists.h"
 #include "client/module_type.h"
 #include "platform/com/bstr.h"
+#include "platform/com/runtime.h"
 #include "platform/text/codepage.h"
 
 namespace cvkclient {
@@ -311,6 +312,17 @@ HRESULT ReadFreshWorkspace(IServer* server, const std::string& mapFile, LONG mas
     CVK_RETURN_IF_FAILED(
         server->NewWorkspace(mask, Bstr::FromUtf8(mapFile).get(), workspace.put()));
     return ReadAndClose(server, workspace.get(), snapshot);
+}
+
+HRESULT CreateServerAside(ComPtr<IServer>* server) {
+    return CoCreateInstance(CLSID_Server, nullptr, CLSCTX_INPROC_SERVER, IServer::iid,
+                            server->put_void());
+}
+
+HRESULT ReadMapFileAside(const std::string& mapFile, WorkspaceSnapshot* snapshot) {
+    ComPtr<IServer> server;
+    CVK_RETURN_IF_FAILED(CreateServerAside(&server));
+    return ReadMapFile(server.get(), mapFile, snapshot);
 }
 
 HRESULT ReadWorkspaceFile(IServer* server, const std::string& file, WorkspaceSnapshot* snapshot) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "engine/include/cvkserver.h"
+#include "platform/com/comptr.h"
 
 #include <optional>
 #include <string>
@@ -103,6 +104,11 @@ HRESULT ReadWorkspace(IWorkspace* workspace, WorkspaceSnapshot* snapshot);
 // What a build brings of its own: a fresh workspace of the map file with the CMOS settings and,
 // when a modular flash image lies beside it, the modules, read and closed again.
 HRESULT ReadMapFile(IServer* server, const std::string& mapFile, WorkspaceSnapshot* snapshot);
+// The same through a server of its own: a server holds one workspace at a time, and a client
+// that keeps a workspace open on its server reads another build beside it this way.
+HRESULT ReadMapFileAside(const std::string& mapFile, WorkspaceSnapshot* snapshot);
+// A server of the client's own, for work beside the workspace that its main server holds.
+HRESULT CreateServerAside(cvk::ComPtr<IServer>* server);
 
 // A fresh workspace of `mapFile` with the components `mask`, read and closed again: the
 // defaults a workspace of that map file is compared with.

@@ -1,5 +1,5 @@
 // libFuzzer target: the edits file of `cvk apply`, read into its list of edits.
-#include "tools/cvk/edit_list.h"
+#include "client/edits/edit_list.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -11,8 +11,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size > (1u << 16))
         return 0;
     const std::string_view text(reinterpret_cast<const char*>(data), size);
-    cvktool::EditList edits;
+    cvkedit::EditList edits;
     std::string error;
-    cvktool::ParseEditList(text, "/edits", &edits, &error);
+    cvkedit::ParseEditList(text, "/edits", &edits, &error);
     return 0;
 }

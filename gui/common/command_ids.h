@@ -37,6 +37,10 @@ enum class Cmd {
     About,
     NextPane,
     PreviousPane,
+    // Comparing builds, carrying a configuration.
+    CompareBios,
+    ExportConfig,
+    ImportConfig,
     // Settings across all groups: the search field and the two filters.
     FindSetting,
     ChangedOnly,

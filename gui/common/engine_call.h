@@ -4,7 +4,6 @@
 #include "engine/include/cvkserver.h"
 #include "platform/com/bstr.h"
 #include "platform/com/comptr.h"
-#include "platform/com/runtime.h"
 #include "platform/com/variant.h"
 
 #include <QString>
@@ -74,15 +73,6 @@ template <class T> QString GetVariantText(T* object, HRESULT (T::*getter)(VARIAN
 
 inline VARIANT_BOOL ToVariantBool(bool value) {
     return value ? VARIANT_TRUE : VARIANT_FALSE;
-}
-
-// A server of its own beside the program's: a server holds one workspace at a time, and a
-// fresh workspace to compare the open one with is made here.
-inline cvk::ComPtr<IServer> CreateAsideServer() {
-    cvk::ComPtr<IServer> server;
-    ThrowIfFailed(CoCreateInstance(CLSID_Server, nullptr, CLSCTX_INPROC_SERVER, IServer::iid,
-                                   server.put_void()));
-    return server;
 }
 
 // Walks an engine list (GetFirst, then GetNext until EOL) and hands each element to `visit`.

@@ -98,4 +98,32 @@ inline const QString kThermalWarning =
     QStringLiteral("Improper implementation of Halvex Thermaline settings could lead to "
                    "inadequate system cooling, system failure, or system damage.");
 
+// Comparing builds: the compare view and the carry-over preview of an update.
+inline const QString kCompareTitle = QStringLiteral("Compare with BIOS File");
+inline const QString kCompareFailed =
+    QStringLiteral("Unable to compare with the selected file.  Verify that the file is a valid "
+                   "*.cvk file.");
+inline const QString kUpdatePreviewTitle = QStringLiteral("Carry-Over Preview");
+inline const QString kUpdatePreviewSummary =
+    QStringLiteral("Updating from %1 to %2: %3 setting(s) will need review, %4 added, "
+                   "%5 removed. Press OK to update the workspace, Cancel to leave it as it is.");
+inline const QString kModulesWillReset =
+    QStringLiteral("The module selection and the logo will be reset to the new BIOS image's "
+                   "defaults.");
+inline const QString kModulesReset =
+    QStringLiteral("The module selection and the logo were reset to the new BIOS image's "
+                   "defaults.");
+
+// Export Configuration and Import Configuration.
+inline const QString kConfigurationFilter =
+    QStringLiteral("Configuration Files (*.json);;All Files (*)");
+inline const QString kExportFailed = QStringLiteral("Unable to export the configuration.");
+inline const QString kCannotWrite = QStringLiteral("The file %1 cannot be written.");
+inline const QString kImportUnreadable =
+    QStringLiteral("Unable to read the configuration file: %1");
+inline const QString kImportRefused =
+    QStringLiteral("The configuration was not imported and the workspace is unchanged.  These "
+                   "edits could not be applied:\n%1");
+inline const QString kImported = QStringLiteral("The configuration was imported.");
+
 } // namespace cvkgui::text

@@ -7,27 +7,21 @@
 #include "gui/common/message_box.h"
 #include "gui/common/operation_guard.h"
 #include "gui/common/strings.h"
+#include "gui/common/wait_cursor.h"
+#include "gui/compare/build_comparison.h"
+#include "gui/compare/update_preview_dlg.h"
 #include "gui/document/workspace_dialogs.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSignalBlocker>
 
 #include <functional>
+#include <memory>
 #include <utility>
 
 namespace {
-
-// Shows the wait cursor while a long engine call runs.
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 QString JoinFolder(const QString& folder, const QString& name) {
     if (folder.isEmpty())
@@ -54,13 +48,11 @@ QStringList ComponentNames(LONG mask) {
 // Asks before components that hold the user's edits are taken out with them; true to go on.
 // When the edits cannot be read the question is not asked: it is an aid, not a gate.
 bool ConfirmDroppedEdits(IWorkspace* workspace, LONG dropped) {
+    cvk::ComPtr<IServer> aside;
     LONG edited = 0;
-    try {
-        ThrowIfFailed(
-            cvkclient::ReadComponentsWithEdits(workspace, CreateAsideServer().get(), &edited));
-    } catch (const CEngineError&) {
+    if (FAILED(cvkclient::CreateServerAside(&aside)) ||
+        FAILED(cvkclient::ReadComponentsWithEdits(workspace, aside.get(), &edited)))
         return true;
-    }
     const QStringList names = ComponentNames(edited & dropped);
     if (names.isEmpty())
         return true;
@@ -91,7 +83,7 @@ void CCvkDoc::ReleaseWorkspace() {
 }
 
 template <class Call> void CCvkDoc::WithWaitCursor(Call&& call) {
-    WaitCursor wait;
+    CWaitCursor wait;
     std::forward<Call>(call)();
 }
 
@@ -295,6 +287,9 @@ void CCvkDoc::OnUpdateBios() {
         });
     if (!chosen || newFile.isEmpty())
         return;
+    bool hasModules = false;
+    if (!ConfirmCarryOver(newFile, &hasModules))
+        return;
     // An engine status is the user's to fix; anything else ends the program in the orderly way.
     cvkgui::GuardOperation(
         [this](HRESULT status) {
@@ -317,7 +312,22 @@ void CCvkDoc::OnUpdateBios() {
             ForgetHistory();
             UpdateAllViews(nullptr, kHintStructure);
             ResetSecondPane();
+            // The update makes a new module object from the new flash image, by design.
+            if (hasModules)
+                CMessageBox::Information(cvkgui::text::kModulesReset);
         });
+}
+
+bool CCvkDoc::ConfirmCarryOver(const QString& newFile, bool* hasModules) {
+    bool confirmed = false;
+    cvkgui::GuardOperation(cvkgui::ShowMessage(cvkgui::text::kFailedChangeBios), [&] {
+        std::unique_ptr<CBuildComparison> comparison;
+        WithWaitCursor([&] { comparison = CBuildComparison::OfUpdate(workspace_.get(), newFile); });
+        *hasModules = comparison->old().modules.has_value();
+        CUpdatePreviewDlg preview(*comparison, *hasModules, host_->dialogParent());
+        confirmed = preview.exec() == QDialog::Accepted;
+    });
+    return confirmed;
 }
 
 void CCvkDoc::SetCurrentItem(CTreeItemData* item) {

@@ -97,6 +97,9 @@ private:
     void SetPathName(const QString& path, bool addToRecentList);
     void SetTitle(const QString& title);
     QString ChooseSavePath() const;
+    // The carry-over preview of an update to `newFile`; true when the user goes on. Says
+    // whether the workspace has modules (the update resets them).
+    bool ConfirmCarryOver(const QString& newFile, bool* hasModules);
     void ReleaseWorkspace();
     // Creates or opens the workspace through `call`; on failure shows `wrongFileMessage` for the
     // status `wrongFile` and "Failed to open workspace" for any other, and returns false.

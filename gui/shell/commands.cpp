@@ -61,6 +61,13 @@ const CommandInfo kCommands[] = {
      "Switch to the next window pane\nNext Pane"},
     {Cmd::PreviousPane, "actionPreviousPane", "Pre&vious Pane\tShift+F6",
      "Switch back to the previous window pane\nPrevious Pane"},
+    {Cmd::CompareBios, "actionCompareBios", "&Compare with BIOS File...",
+     "Compare the workspace's BIOS file with another BIOS file\nCompare with BIOS File"},
+    {Cmd::ExportConfig, "actionExportConfig", "Export Confi&guration...",
+     "Write the workspace's changes from the defaults to a configuration file\nExport "
+     "Configuration"},
+    {Cmd::ImportConfig, "actionImportConfig", "Import Con&figuration...",
+     "Apply a configuration file to the workspace\nImport Configuration"},
     {Cmd::FindSetting, "actionFindSetting", "&Find Setting...\tCtrl+F",
      "Find settings by name, keyword, help text or choice in all groups\nFind Setting"},
     {Cmd::ChangedOnly, "actionChangedOnly", "&Changed Settings Only",

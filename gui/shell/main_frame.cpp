@@ -6,6 +6,8 @@
 #include "gui/common/message_box.h"
 #include "gui/common/operation_guard.h"
 #include "gui/common/strings.h"
+#include "gui/compare/compare_dlg.h"
+#include "gui/configuration/config_transfer.h"
 #include "gui/document/cvk_doc.h"
 #include "gui/media/generate_floppy_sheet.h"
 #include "gui/modules/firmware_hub.h"
@@ -94,6 +96,8 @@ void CMainFrame::CreateMenus() {
     fileMenu_->addSeparator();
     fileMenu_->addAction(action(Cmd::AddRemove));
     fileMenu_->addAction(action(Cmd::UpdateBios));
+    fileMenu_->addAction(action(Cmd::ExportConfig));
+    fileMenu_->addAction(action(Cmd::ImportConfig));
     fileMenu_->addSeparator();
     for (Cmd id :
          {Cmd::GenerateIni, Cmd::GenerateReport, Cmd::GenerateMedia, Cmd::GenerateBiosFile})
@@ -133,6 +137,7 @@ void CMainFrame::CreateMenus() {
 
     QMenu* tools = menuBar()->addMenu(QStringLiteral("&Tools"));
     tools->addAction(action(Cmd::Options));
+    tools->addAction(action(Cmd::CompareBios));
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     help->addAction(action(Cmd::HelpTopics));
@@ -405,6 +410,18 @@ void CMainFrame::OnCommand(Cmd id) {
     case Cmd::Options:
         RunOutputCommand(app_, id);
         break;
+    case Cmd::CompareBios:
+        if (doc)
+            CompareWithBiosFile(doc->host(), doc->GetWorkspace().get());
+        break;
+    case Cmd::ExportConfig:
+        if (doc)
+            OnExportConfiguration(doc);
+        break;
+    case Cmd::ImportConfig:
+        if (doc)
+            OnImportConfiguration(doc);
+        break;
     case Cmd::FindSetting:
         if (frame)
             frame->rightView()->OpenSearch();
@@ -489,6 +506,8 @@ void CMainFrame::UpdateCommandUI() {
     for (Cmd id :
          {Cmd::Close, Cmd::Save, Cmd::SaveAs, Cmd::AddRemove, Cmd::UpdateBios, Cmd::GenerateIni,
           Cmd::GenerateReport, Cmd::GenerateMedia, Cmd::NextPane, Cmd::PreviousPane})
+        action(id)->setEnabled(workspaceWindow);
+    for (Cmd id : {Cmd::CompareBios, Cmd::ExportConfig, Cmd::ImportConfig})
         action(id)->setEnabled(workspaceWindow);
     for (Cmd id : {Cmd::Lock, Cmd::Hide, Cmd::Prompt, Cmd::EditValue, Cmd::ResetDefaults,
                    Cmd::MarkReviewed, Cmd::ClearLockHide})

@@ -1,6 +1,7 @@
 // gui_screenshots: opens the demo board in the program and writes PNG pictures of the main
 // window, "Create A Workspace", the INI and report dialogs, Options, "Generate Media", the
-// module list and the splash-screen editor into the folder named on the command line.
+// module list, the splash-screen editor, the compare view and the update preview into the folder
+// named on the command line.
 #include "gui/document/cvk_doc.h"
 #include "gui/media/generate_floppy_sheet.h"
 #include "gui/settings/cmos_list.h"
@@ -10,6 +11,7 @@
 #include "gui/shell/child_frame.h"
 #include "gui/shell/main_frame.h"
 #include "gui/splash/splash_editor.h"
+#include "tests/gui/compare/newer_build.h"
 #include "tests/gui/support/gui_test_support.h"
 
 #include <QApplication>
@@ -147,6 +149,35 @@ bool SaveDialog(CMainFrame* main, Cmd id, const QDir& folder, const QString& nam
     return ok;
 }
 
+// The compare view and the carry-over preview of an update (cancelled) against a newer build
+// of the demo board.
+bool ShootComparison(guitest::Program& program, const QDir& folder, const QTemporaryDir& scratch) {
+    const QString newer = scratch.filePath(QStringLiteral("newer.cvk"));
+    if (!guitest::WriteNewerDemoBuild(newer))
+        return false;
+    CMainFrame* main = program.app()->mainFrame();
+    bool ok = false;
+    program.chooserAnswers.push_back(newer);
+    guitest::WhenModal([&](QWidget* dialog) {
+        ok = Save(dialog, folder, QStringLiteral("compare-bios.png"));
+        dialog->close();
+    });
+    main->action(Cmd::CompareBios)->trigger();
+    bool previewed = false;
+    guitest::WhenModal([&](QWidget* dialog) {
+        guitest::WhenModalNamed(QStringLiteral("updatePreviewDialog"), [&](QWidget* preview) {
+            previewed = Save(preview, folder, QStringLiteral("update-preview.png"));
+            preview->findChild<QPushButton*>(QStringLiteral("cancelButton"))->click();
+        });
+        dialog->findChild<QLineEdit*>(QStringLiteral("newBiosFileEdit"))->setText(newer);
+        auto* update = dialog->findChild<QPushButton*>(QStringLiteral("updateButton"));
+        update->setEnabled(true);
+        update->click();
+    });
+    main->action(Cmd::UpdateBios)->trigger();
+    return ok && previewed;
+}
+
 // The changed-settings filter after a few edits, and a search with its results.
 bool ShootSettingsAcrossGroups(CMainFrame* main, CChildFrame* frame, const QDir& folder) {
     ShowLargestGroup(frame, TreeItemKind::CmosGroup);
@@ -231,5 +262,6 @@ int main(int argc, char** argv) {
         ok = Save(main, folder, QStringLiteral("main-workspace-window.png")) && ok;
         window->showMaximized();
     }
+    ok = ShootComparison(program, folder, scratch) && ok;
     return ShootMediaWizard(program, folder) && ok ? 0 : 1;
 }

@@ -1,25 +1,28 @@
 // cvk commands that edit a workspace (and save it back) or write its outputs.
 #include "tools/cvk/edit_commands.h"
 
+#include "client/edits/cmos_edits.h"
+#include "client/edits/edit_list.h"
+#include "client/edits/thermal_smbios_edits.h"
 #include "client/module_selection.h"
 #include "client/module_type.h"
 #include "platform/com/bstr.h"
 #include "platform/com/errorinfo.h"
 #include "platform/com/runtime.h"
 #include "tools/cvk/batch_stage.h"
-#include "tools/cvk/cmos_edits.h"
 #include "tools/cvk/components.h"
 #include "tools/cvk/dropped_edits.h"
-#include "tools/cvk/edit_list.h"
 #include "tools/cvk/engine_client.h"
 #include "tools/cvk/ini_warnings.h"
 #include "tools/cvk/session.h"
-#include "tools/cvk/thermal_smbios_edits.h"
 
 #include <cstdio>
 #include <filesystem>
 
 namespace cvktool {
+
+using namespace cvkedit;
+
 namespace {
 
 using cvk::Bstr;
@@ -254,8 +257,9 @@ int RunApply(const std::string& file, const std::string& editsFile) {
         return kExitEngine;
     }
     return EditWorkspace(file, [&](IWorkspace* workspace, std::string* what) {
-        CVK_RETURN_IF_FAILED(ApplyEditList(workspace, edits, what));
-        WarnInvalidSelection(workspace);
+        PrintedLog log;
+        CVK_RETURN_IF_FAILED(ApplyEditList(workspace, edits, what, log));
+        WarnInvalidSelection(workspace, log);
         WarnBootClashes(workspace);
         return S_OK;
     });
@@ -275,7 +279,8 @@ int RunSmbios(const std::string& file, const std::vector<std::string>& assignmen
             edit.prompt = prompt;
             edits.push_back(edit);
         }
-        return ApplySmbiosEdits(workspace, edits, what);
+        PrintedLog log;
+        return ApplySmbiosEdits(workspace, edits, what, log);
     });
 }
 
@@ -318,8 +323,9 @@ int RunModule(const std::string& file, LONG handle, bool in) {
         ModuleEdit edit;
         edit.handle = handle;
         edit.in = in;
-        CVK_RETURN_IF_FAILED(ApplyModuleEdits(workspace, {edit}, what));
-        WarnInvalidSelection(workspace);
+        PrintedLog log;
+        CVK_RETURN_IF_FAILED(ApplyModuleEdits(workspace, {edit}, what, log));
+        WarnInvalidSelection(workspace, log);
         return S_OK;
     });
 }
@@ -327,7 +333,8 @@ int RunModule(const std::string& file, LONG handle, bool in) {
 int RunFlashSize(const std::string& file, LONG bytes) {
     return EditWorkspace(file, [&](IWorkspace* workspace, std::string* what) {
         CVK_RETURN_IF_FAILED(ApplyFlashSize(workspace, bytes, what));
-        WarnInvalidSelection(workspace);
+        PrintedLog log;
+        WarnInvalidSelection(workspace, log);
         return S_OK;
     });
 }
@@ -335,7 +342,8 @@ int RunFlashSize(const std::string& file, LONG bytes) {
 int RunLogo(const std::string& file, const LogoEdit& edit) {
     return EditWorkspace(file, [&](IWorkspace* workspace, std::string* what) {
         CVK_RETURN_IF_FAILED(ApplyLogoEdit(workspace, edit, what));
-        WarnInvalidSelection(workspace);
+        PrintedLog log;
+        WarnInvalidSelection(workspace, log);
         return S_OK;
     });
 }

@@ -2,8 +2,8 @@
 // and returning the program's exit status.
 #pragma once
 
+#include "client/edits/module_edits.h"
 #include "platform/com/types.h"
-#include "tools/cvk/module_edits.h"
 
 #include <optional>
 #include <string>
@@ -32,7 +32,7 @@ int RunThermal(const std::string& workspace, const std::vector<std::string>& ass
 int RunModules(const std::string& workspace);
 int RunModule(const std::string& workspace, LONG handle, bool in);
 int RunFlashSize(const std::string& workspace, LONG bytes);
-int RunLogo(const std::string& workspace, const LogoEdit& edit);
+int RunLogo(const std::string& workspace, const cvkedit::LogoEdit& edit);
 int RunBios(const std::string& workspace, const std::string& outFile);
 
 // Outputs. A mask of none means the workspace's own components.

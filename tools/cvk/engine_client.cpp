@@ -114,10 +114,6 @@ HRESULT CreateServer(cvk::ComPtr<IServer>* server, std::string* what) {
                             server->put_void());
 }
 
-void ClearErrorText() {
-    SetErrorInfo(0, nullptr);
-}
-
 int ReportFailure(const std::string& what, HRESULT hr) {
     std::string message = "cvk: " + what;
     char code[32];
@@ -137,12 +133,20 @@ int ReportUsage(const std::string& message) {
     return kExitUsage;
 }
 
-std::string Utf8(BSTR text) {
-    return cvk::Bstr::CopyOf(text).utf8();
+void PrintedLog::Note(const std::string& line) {
+    std::printf("%s\n", line.c_str());
 }
 
-cvk::Bstr Wide(const std::string& utf8) {
-    return cvk::Bstr::FromUtf8(utf8);
+void PrintedLog::Warn(const std::string& message) {
+    std::fprintf(stderr, "cvk: warning: %s\n", message.c_str());
+}
+
+void PrintedLog::Failure(const std::string& what, HRESULT hr) {
+    ReportFailure(what, hr);
+}
+
+std::string Utf8(BSTR text) {
+    return cvk::Bstr::CopyOf(text).utf8();
 }
 
 } // namespace cvktool

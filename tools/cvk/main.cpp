@@ -17,6 +17,7 @@
 namespace {
 
 using namespace cvktool;
+using namespace cvkedit;
 
 constexpr char kUsage[] =
     "usage: cvk new MAP.cvk [--components LIST] --out WORKSPACE.cvw\n"

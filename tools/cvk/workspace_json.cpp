@@ -1,6 +1,7 @@
 // The JSON description of a workspace: the workspace's own part and one part per subsystem.
 #include "tools/cvk/workspace_json.h"
 
+#include "client/edits/module_edits.h"
 #include "client/module_selection.h"
 #include "client/module_type.h"
 #include "platform/com/bstr.h"
@@ -9,11 +10,12 @@
 #include "tools/cvk/components.h"
 #include "tools/cvk/engine_client.h"
 #include "tools/cvk/engine_lists.h"
-#include "tools/cvk/module_edits.h"
 
 #include <cstdint>
 
 namespace cvktool {
+
+using namespace cvkedit;
 namespace {
 
 using Json = nlohmann::ordered_json;

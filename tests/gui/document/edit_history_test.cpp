@@ -243,7 +243,7 @@ const EditCase kEdits[] = {
                          OtherThermValue(f.therm.get()));
      }},
     {"In BIOS File",
-     [](Fixture& f) { f.RunOnModule(QStringLiteral("Net Boot"), CModuleList::kInBiosFile); }},
+     [](Fixture& f) { f.RunOnModule(QStringLiteral("Boot Menu"), CModuleList::kInBiosFile); }},
     {"Firmware Hub Size", [](Fixture& f) { f.Run(Cmd::FwhSize8); }},
     {"Remove JPG",
      [](Fixture& f) { f.RunOnModule(QStringLiteral("Splash Logo"), CModuleList::kRemoveJpg); }},
@@ -372,6 +372,10 @@ private Q_SLOTS:
         program.chooserAnswers.push_back(second);
         guitest::WhenModal([](QWidget* dialog) {
             dialog->findChild<QPushButton*>(QStringLiteral("browseButton"))->click();
+            // The carry-over preview follows "Update"; OK goes on with the update.
+            guitest::WhenModalNamed(QStringLiteral("updatePreviewDialog"), [](QWidget* preview) {
+                preview->findChild<QPushButton*>(QStringLiteral("okButton"))->click();
+            });
             dialog->findChild<QPushButton*>(QStringLiteral("updateButton"))->click();
         });
         main->action(Cmd::UpdateBios)->trigger();

@@ -33,9 +33,12 @@ bool WriteModularBoard(const QString& path, const QByteArray& modulesJson) {
         return false;
     QJsonObject board = QJsonDocument::fromJson(file.readAll()).object();
     board.insert(QStringLiteral("modules"), QJsonDocument::fromJson(modulesJson).object());
+    return WriteBoardWithImage(path, QJsonDocument(board).toJson().toStdString());
+}
+
+bool WriteBoardWithImage(const QString& path, const std::string& boardJson) {
     try {
-        const cvkgen::Board parsed =
-            cvkgen::ParseBoard(QJsonDocument(board).toJson().toStdString());
+        const cvkgen::Board parsed = cvkgen::ParseBoard(boardJson);
         cvkgen::SaveFileAtomically(path.toStdString(),
                                    cvkgen::WriteMapFile(cvkgen::BuildMapFile(parsed)));
         QString image = path;

@@ -8,6 +8,8 @@
 #include <QImage>
 #include <QString>
 
+#include <string>
+
 namespace guitest {
 
 // The modules section of the tests' modular board. Handles: 1 required; 2 needs 3, which needs
@@ -17,6 +19,8 @@ extern const QByteArray kTestModules;
 // Writes `path` (.cvk) from the demo board with `modulesJson` as its modules section, and its
 // flash image beside it (.bio). False on any failure.
 bool WriteModularBoard(const QString& path, const QByteArray& modulesJson);
+// Writes `path` (.cvk) from the board description `boardJson`, and its flash image beside it.
+bool WriteBoardWithImage(const QString& path, const std::string& boardJson);
 
 // The flex object of a workspace and its modules.
 cvk::ComPtr<IFlex> FlexOf(IWorkspace* workspace);

@@ -37,26 +37,40 @@ bool RegisterComponents() {
     return RegisterLibrary(CVKSERVER_LIBRARY) && RegisterLibrary(MODWEAVE_LIBRARY);
 }
 
-void WhenModal(std::function<void(QWidget*)> act) {
+namespace {
+
+// Polls for a modal dialog that `wanted` accepts and runs `act` on it.
+void WhenModalIs(std::function<bool(QWidget*)> wanted, std::function<void(QWidget*)> act) {
     // A dialog that never comes leaves nothing behind to act on a later test's dialogs.
     constexpr int kPolls = 500;
     auto* timer = new QTimer(qApp);
     timer->setInterval(10);
     auto polls = std::make_shared<int>(0);
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, polls, act = std::move(act)] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (!modal) {
-            if (++*polls > kPolls) {
-                timer->stop();
-                timer->deleteLater();
-            }
-            return;
-        }
-        timer->stop();
-        timer->deleteLater();
-        act(modal);
-    });
+    QObject::connect(timer, &QTimer::timeout, timer,
+                     [timer, polls, wanted = std::move(wanted), act = std::move(act)] {
+                         QWidget* modal = QApplication::activeModalWidget();
+                         if (!modal || !wanted(modal)) {
+                             if (++*polls > kPolls) {
+                                 timer->stop();
+                                 timer->deleteLater();
+                             }
+                             return;
+                         }
+                         timer->stop();
+                         timer->deleteLater();
+                         act(modal);
+                     });
     timer->start();
+}
+
+} // namespace
+
+void WhenModal(std::function<void(QWidget*)> act) {
+    WhenModalIs([](QWidget*) { return true; }, std::move(act));
+}
+
+void WhenModalNamed(const QString& name, std::function<void(QWidget*)> act) {
+    WhenModalIs([name](QWidget* modal) { return modal->objectName() == name; }, std::move(act));
 }
 
 bool WriteBoard(const QString& path, int maxLocked, int maxHidden) {

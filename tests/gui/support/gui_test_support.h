@@ -22,6 +22,8 @@ bool RegisterComponents();
 
 // Runs `act` on the next modal dialog once it is up.
 void WhenModal(std::function<void(QWidget*)> act);
+// Runs `act` on the next modal dialog whose object name is `name`, while another may still be up.
+void WhenModalNamed(const QString& name, std::function<void(QWidget*)> act);
 
 // Selects the first item of `kind` in the workspace tree (breadth first) after which `list`
 // shows at least `minRows` rows; null when none does.

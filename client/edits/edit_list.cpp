@@ -1,21 +1,20 @@
 // Reading `cvk apply` edits from JSON and applying edits of every kind to a workspace.
-#include "tools/cvk/edit_list.h"
+#include "client/edits/edit_list.h"
 
+#include "client/edits/edit_support.h"
+#include "client/edits/thermal_smbios_edits.h"
 #include "platform/com/errorinfo.h"
-#include "tools/cvk/engine_client.h"
-#include "tools/cvk/session.h"
-#include "tools/cvk/thermal_smbios_edits.h"
 
 #include <nlohmann/json.hpp>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <limits>
 #include <set>
+#include <type_traits>
 
-namespace cvktool {
+namespace cvkedit {
 namespace {
 
 using Json = nlohmann::ordered_json;
@@ -278,7 +277,7 @@ HRESULT ApplyCmosEdits(IWorkspace* workspace, const std::vector<CmosEdit>& edits
 }
 
 HRESULT ApplySmbiosEdits(IWorkspace* workspace, const std::vector<SmbiosEdit>& edits,
-                         std::string* what) {
+                         std::string* what, EditLog& log) {
     *what = "SMBIOS strings";
     ComPtr<ISmbiosList> list;
     CVK_RETURN_IF_FAILED(GetSmbiosList(workspace, &list));
@@ -288,15 +287,15 @@ HRESULT ApplySmbiosEdits(IWorkspace* workspace, const std::vector<SmbiosEdit>& e
         ComPtr<ISmbiosNode> node;
         CVK_RETURN_IF_FAILED(FindSmbiosNode(list.get(), edit.key, &node));
         std::string stored;
-        const HRESULT hr = EditSmbiosString(node.get(), edit.value, edit.prompt, &stored);
+        const HRESULT hr = EditSmbiosString(node.get(), edit.value, edit.prompt, &stored, log);
         if (FAILED(hr) && !IsCutValue(hr))
             return hr;
         if (IsCutValue(hr)) {
             // Stored all the same, as in the GUI: say so and go on.
-            ReportFailure(*what, hr);
+            log.Failure(*what, hr);
             cut = true;
         }
-        std::printf("%s: %s\n", edit.key.c_str(), stored.c_str());
+        log.Note(edit.key + ": " + stored);
     }
     return cut ? S_FALSE : S_OK;
 }
@@ -316,7 +315,7 @@ HRESULT ApplyThermalEdits(IWorkspace* workspace, const std::vector<ThermalEdit>&
 }
 
 HRESULT ApplyModuleEdits(IWorkspace* workspace, const std::vector<ModuleEdit>& edits,
-                         std::string* what) {
+                         std::string* what, EditLog& log) {
     *what = "modules";
     ComPtr<IFlex> flex;
     CVK_RETURN_IF_FAILED(GetFlex(workspace, &flex));
@@ -325,8 +324,8 @@ HRESULT ApplyModuleEdits(IWorkspace* workspace, const std::vector<ModuleEdit>& e
         std::vector<LONG> added;
         CVK_RETURN_IF_FAILED(SetModuleInUpdate(flex.get(), edit.handle, edit.in, &added));
         for (LONG handle : added)
-            std::printf("module %s put in as a dependency of module %s\n",
-                        HandleText(handle).c_str(), HandleText(edit.handle).c_str());
+            log.Note("module " + HandleText(handle) + " put in as a dependency of module " +
+                     HandleText(edit.handle));
     }
     return S_OK;
 }
@@ -345,18 +344,19 @@ HRESULT ApplyLogoEdit(IWorkspace* workspace, const LogoEdit& edit, std::string* 
     return EditLogo(flex.get(), edit);
 }
 
-HRESULT ApplyEditList(IWorkspace* workspace, const EditList& edits, std::string* what) {
+HRESULT ApplyEditList(IWorkspace* workspace, const EditList& edits, std::string* what,
+                      EditLog& log) {
     bool warned = false;
     for (const EditStep& step : edits) {
         HRESULT hr = S_OK;
         if (auto* cmos = std::get_if<std::vector<CmosEdit>>(&step))
             hr = ApplyCmosEdits(workspace, *cmos, what);
         else if (auto* smbios = std::get_if<std::vector<SmbiosEdit>>(&step))
-            hr = ApplySmbiosEdits(workspace, *smbios, what);
+            hr = ApplySmbiosEdits(workspace, *smbios, what, log);
         else if (auto* thermal = std::get_if<std::vector<ThermalEdit>>(&step))
             hr = ApplyThermalEdits(workspace, *thermal, what);
         else if (auto* modules = std::get_if<std::vector<ModuleEdit>>(&step))
-            hr = ApplyModuleEdits(workspace, *modules, what);
+            hr = ApplyModuleEdits(workspace, *modules, what, log);
         else if (auto* flash = std::get_if<FlashSizeEdit>(&step))
             hr = ApplyFlashSize(workspace, flash->bytes, what);
         else if (auto* logo = std::get_if<LogoEdit>(&step))
@@ -367,4 +367,42 @@ HRESULT ApplyEditList(IWorkspace* workspace, const EditList& edits, std::string*
     return warned ? S_FALSE : S_OK;
 }
 
-} // namespace cvktool
+namespace {
+
+// One edit of a step on its own, as the step it came from would apply it.
+std::vector<EditStep> SingleEdits(const EditStep& step) {
+    std::vector<EditStep> singles;
+    std::visit(
+        [&](const auto& edits) {
+            using Step = std::decay_t<decltype(edits)>;
+            if constexpr (std::is_same_v<Step, FlashSizeEdit> || std::is_same_v<Step, LogoEdit>)
+                singles.push_back(edits);
+            else
+                for (const auto& edit : edits)
+                    singles.push_back(Step{edit});
+        },
+        step);
+    return singles;
+}
+
+} // namespace
+
+std::vector<EditFailure> TryEditList(IWorkspace* workspace, const EditList& edits, EditLog& log) {
+    std::vector<EditFailure> failures;
+    for (const EditStep& step : edits)
+        for (const EditStep& single : SingleEdits(step)) {
+            std::string what;
+            ClearErrorText();
+            const HRESULT hr = ApplyEditList(workspace, {single}, &what, log);
+            if (SUCCEEDED(hr))
+                continue;
+            cvk::ErrorText error;
+            std::string text;
+            if (cvk::TakeErrorText(&error))
+                text = cvk::Bstr(error.description).utf8();
+            failures.push_back({what, hr, text});
+        }
+    return failures;
+}
+
+} // namespace cvkedit

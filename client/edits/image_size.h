@@ -5,10 +5,10 @@
 
 #include <string>
 
-namespace cvktool {
+namespace cvkedit {
 
 // S_OK with the picture's size; E_FAIL with a message in `why` when the file cannot be read or
 // is neither a JPEG (a start-of-frame segment) nor a BMP (an information header).
 HRESULT ReadImageSize(const std::string& file, LONG* width, LONG* height, std::string* why);
 
-} // namespace cvktool
+} // namespace cvkedit

@@ -1,19 +1,17 @@
 // Module selection, flash part size, splash logo and BIOS update file over IFlex.
-#include "tools/cvk/module_edits.h"
+#include "client/edits/module_edits.h"
 
 #include "client/badge_corner.h"
+#include "client/edits/edit_support.h"
+#include "client/edits/image_size.h"
+#include "client/engine_lists.h"
 #include "client/module_selection.h"
 #include "platform/com/bstr.h"
-#include "tools/cvk/engine_client.h"
-#include "tools/cvk/engine_lists.h"
-#include "tools/cvk/image_size.h"
-#include "tools/cvk/session.h"
 
 #include <algorithm>
 #include <charconv>
-#include <cstdio>
 
-namespace cvktool {
+namespace cvkedit {
 namespace {
 
 using cvk::ComPtr;
@@ -105,14 +103,14 @@ HRESULT GetModules(IFlex* flex, std::vector<ComPtr<IFlexModule>>* modules) {
     return CollectItems(list.get(), modules);
 }
 
-void WarnInvalidSelection(IWorkspace* workspace) {
+void WarnInvalidSelection(IWorkspace* workspace, EditLog& log) {
     ComPtr<IFlex> flex;
     std::vector<std::string> problems;
     if (FAILED(GetFlex(workspace, &flex)) ||
         FAILED(cvkclient::ExplainInvalidSelection(flex.get(), &problems)))
         return;
     for (const std::string& problem : problems)
-        std::fprintf(stderr, "cvk: warning: %s\n", problem.c_str());
+        log.Warn(problem);
 }
 
 HRESULT SetModuleInUpdate(IFlex* flex, LONG handle, bool in, std::vector<LONG>* added) {
@@ -210,4 +208,4 @@ HRESULT CreateBiosFile(IFlex* flex, const std::string& file) {
     return S_OK;
 }
 
-} // namespace cvktool
+} // namespace cvkedit

@@ -1,16 +1,15 @@
 // CMOS setting search and edits over ICmos and its nodes.
-#include "tools/cvk/cmos_edits.h"
+#include "client/edits/cmos_edits.h"
 
+#include "client/edits/edit_support.h"
+#include "client/edits/thermal_smbios_edits.h"
+#include "client/engine_lists.h"
 #include "platform/com/bstr.h"
-#include "tools/cvk/engine_client.h"
-#include "tools/cvk/engine_lists.h"
-#include "tools/cvk/session.h"
-#include "tools/cvk/thermal_smbios_edits.h"
 
 #include <cstdio>
 #include <functional>
 
-namespace cvktool {
+namespace cvkedit {
 namespace {
 
 using cvk::Bstr;
@@ -223,4 +222,4 @@ HRESULT ListSettingsForReview(ICmos* cmos, std::vector<std::string>* lines) {
     return failed;
 }
 
-} // namespace cvktool
+} // namespace cvkedit

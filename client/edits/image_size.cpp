@@ -1,7 +1,7 @@
 // Picture sizes from JPEG start-of-frame segments and BMP information headers.
-#include "tools/cvk/image_size.h"
+#include "client/edits/image_size.h"
 
-#include "tools/cvk/session.h"
+#include "client/edits/edit_support.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -9,7 +9,7 @@
 #include <iterator>
 #include <vector>
 
-namespace cvktool {
+namespace cvkedit {
 namespace {
 
 using Bytes = std::vector<unsigned char>;
@@ -106,4 +106,4 @@ HRESULT ReadImageSize(const std::string& file, LONG* width, LONG* height, std::s
     return E_FAIL;
 }
 
-} // namespace cvktool
+} // namespace cvkedit

@@ -1,6 +1,7 @@
 // The SMBIOS string and thermal setting edits that cvk makes.
 #pragma once
 
+#include "client/edits/edit_support.h"
 #include "engine/include/cvkserver.h"
 #include "platform/com/comptr.h"
 
@@ -8,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace cvktool {
+namespace cvkedit {
 
 // The workspace's SMBIOS list or thermal object; a workspace without the subsystem is refused.
 HRESULT GetSmbiosList(IWorkspace* workspace, cvk::ComPtr<ISmbiosList>* list);
@@ -21,8 +22,9 @@ HRESULT FindSmbiosNode(ISmbiosList* list, const std::string& key, cvk::ComPtr<IS
 // blank string fills it with "Enter <name>"; turning it off empties a string that still reads
 // so, as the GUI's prompt toggle does. A value that was stored cut short returns the engine's
 // status (0x80040406 / 0x80040407) with the GUI's message; `stored` is the text kept.
+// Characters that the INI file's code page lacks are kept, with a warning to `log`.
 HRESULT EditSmbiosString(ISmbiosNode* node, const std::optional<std::string>& value,
-                         std::optional<bool> prompt, std::string* stored);
+                         std::optional<bool> prompt, std::string* stored, EditLog& log);
 
 // True for the statuses of a value that was stored, but cut to its maximum length.
 bool IsCutValue(HRESULT hr);
@@ -36,4 +38,4 @@ HRESULT FindThermSetting(ITherm* therm, const std::vector<std::string>& path,
 // one outside a choice setting's choices with the engine's text. The old value stays.
 HRESULT SetThermValue(IThermSetting* setting, const std::string& text);
 
-} // namespace cvktool
+} // namespace cvkedit

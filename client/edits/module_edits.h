@@ -1,6 +1,7 @@
 // The module edits that cvk makes: selection, flash part size, splash logo and the update file.
 #pragma once
 
+#include "client/edits/edit_support.h"
 #include "engine/include/cvkserver.h"
 #include "platform/com/comptr.h"
 
@@ -8,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace cvktool {
+namespace cvkedit {
 
 // The workspace's module object; a workspace without the flex subsystem is refused.
 HRESULT GetFlex(IWorkspace* workspace, cvk::ComPtr<IFlex>* flex);
@@ -43,13 +44,13 @@ struct LogoEdit {
 // resolution (BadgeLocXMax, BadgeLocYMax).
 HRESULT EditLogo(IFlex* flex, const LogoEdit& edit);
 
-// Warns on stderr when the module selection is not a valid update: the optional modules take
+// Warns when the module selection is not a valid update: the optional modules take
 // more than the optional space (saying by how much), or a module in the update needs one that
 // is out (naming both). Such an edit is kept; the warning says what to take out.
-void WarnInvalidSelection(IWorkspace* workspace);
+void WarnInvalidSelection(IWorkspace* workspace, EditLog& log);
 
 // Writes the BIOS update file with the checks of the GUI's Generate BIOS File, which refuse a
 // selection beyond the optional space and a selection that is not valid with its messages.
 HRESULT CreateBiosFile(IFlex* flex, const std::string& file);
 
-} // namespace cvktool
+} // namespace cvkedit

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace cvktool {
+namespace cvkedit {
 
 // A setting named by its BIOS keyword, or by the group names below the root group followed by
 // the setting's name (the first match in tree order).
@@ -44,4 +44,4 @@ HRESULT SetHidden(ICmos* cmos, ISettingNode* setting, bool hidden);
 // "Group/Sub/Setting (KEYWORD)" for each setting flagged for review, in tree order.
 HRESULT ListSettingsForReview(ICmos* cmos, std::vector<std::string>* lines);
 
-} // namespace cvktool
+} // namespace cvkedit

@@ -1,10 +1,12 @@
-// The edits of `cvk apply` (and of the single-purpose commands): reading them from JSON and
-// applying them, in order, to a workspace.
+// The edits of a configuration file (`cvk apply`, the program's Import Configuration) and of
+// cvk's single-purpose commands: reading them from JSON and applying them, in order, to a
+// workspace.
 #pragma once
 
+#include "client/edits/cmos_edits.h"
+#include "client/edits/edit_support.h"
+#include "client/edits/module_edits.h"
 #include "engine/include/cvkserver.h"
-#include "tools/cvk/cmos_edits.h"
-#include "tools/cvk/module_edits.h"
 
 #include <filesystem>
 #include <functional>
@@ -14,7 +16,7 @@
 #include <variant>
 #include <vector>
 
-namespace cvktool {
+namespace cvkedit {
 
 // One piece of work on an opened workspace. S_OK; S_FALSE when it was done but reported a
 // warning (an SMBIOS value stored cut short); or a failure, with `what` naming the edit.
@@ -60,16 +62,31 @@ bool ReadEditList(const std::string& file, EditList* edits, std::string* error);
 bool ParseEditList(std::string_view text, const std::filesystem::path& folder, EditList* edits,
                    std::string* error);
 
-HRESULT ApplyEditList(IWorkspace* workspace, const EditList& edits, std::string* what);
+// Each applier reports what it did besides its status to `log`.
+HRESULT ApplyEditList(IWorkspace* workspace, const EditList& edits, std::string* what,
+                      EditLog& log);
+// An edit that could not be applied: which one, the status, and the engine's or the
+// program's words for it.
+struct EditFailure {
+    std::string what;
+    HRESULT status = S_OK;
+    std::string text;
+};
+
+// Applies each edit of `edits` on its own, in order, and goes on after a failure: every edit that
+// cannot be applied is listed. The edits that succeeded stay, so this is for a scratch copy of
+// a workspace, before the edits are applied to the workspace itself.
+std::vector<EditFailure> TryEditList(IWorkspace* workspace, const EditList& edits, EditLog& log);
+
 HRESULT ApplyCmosEdits(IWorkspace* workspace, const std::vector<CmosEdit>& edits,
                        std::string* what);
 HRESULT ApplySmbiosEdits(IWorkspace* workspace, const std::vector<SmbiosEdit>& edits,
-                         std::string* what);
+                         std::string* what, EditLog& log);
 HRESULT ApplyThermalEdits(IWorkspace* workspace, const std::vector<ThermalEdit>& edits,
                           std::string* what);
 HRESULT ApplyModuleEdits(IWorkspace* workspace, const std::vector<ModuleEdit>& edits,
-                         std::string* what);
+                         std::string* what, EditLog& log);
 HRESULT ApplyFlashSize(IWorkspace* workspace, LONG bytes, std::string* what);
 HRESULT ApplyLogoEdit(IWorkspace* workspace, const LogoEdit& edit, std::string* what);
 
-} // namespace cvktool
+} // namespace cvkedit

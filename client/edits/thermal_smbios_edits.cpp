@@ -1,18 +1,17 @@
 // SMBIOS string and thermal setting edits over ISmbiosList and ITherm.
-#include "tools/cvk/thermal_smbios_edits.h"
+#include "client/edits/thermal_smbios_edits.h"
 
+#include "client/edits/edit_support.h"
+#include "client/engine_lists.h"
 #include "client/smbios_text.h"
 #include "engine/include/engine_status.h"
 #include "platform/com/bstr.h"
 #include "platform/com/variant.h"
 #include "platform/text/codepage.h"
-#include "tools/cvk/engine_client.h"
-#include "tools/cvk/engine_lists.h"
-#include "tools/cvk/session.h"
 
 #include <cstdio>
 
-namespace cvktool {
+namespace cvkedit {
 namespace {
 
 using cvk::Bstr;
@@ -138,7 +137,7 @@ bool IsCutValue(HRESULT hr) {
 }
 
 HRESULT EditSmbiosString(ISmbiosNode* node, const std::optional<std::string>& value,
-                         std::optional<bool> prompt, std::string* stored) {
+                         std::optional<bool> prompt, std::string* stored, EditLog& log) {
     std::string name, current;
     CVK_RETURN_IF_FAILED(ReadText(node, &ISmbiosNode::get_DisplayName, &name));
     const std::string placeholder = "Enter " + name;
@@ -158,7 +157,7 @@ HRESULT EditSmbiosString(ISmbiosNode* node, const std::optional<std::string>& va
             return Refuse(refusal, E_INVALIDARG);
         if (const std::string warning = cvkclient::SmbiosCodePageWarning(name, wide);
             !warning.empty())
-            std::fprintf(stderr, "cvk: warning: %s\n", warning.c_str());
+            log.Warn(warning);
         put = PutValue(node, *value);
     }
     if (FAILED(put) && !IsCutValue(put))
@@ -199,4 +198,4 @@ HRESULT SetThermValue(IThermSetting* setting, const std::string& text) {
     return Refuse("The value must be between " + low + " and " + high, hr);
 }
 
-} // namespace cvktool
+} // namespace cvkedit
