@@ -42,22 +42,14 @@ void ShowLargestGroup(CChildFrame* frame, TreeItemKind kind) {
     CWspTreeView* tree = frame->treeView();
     QTreeWidgetItem* best = nullptr;
     int most = -1;
-    QList<QTreeWidgetItem*> pending;
-    for (int i = 0; i < tree->topLevelItemCount(); ++i)
-        pending.append(tree->topLevelItem(i));
-    while (!pending.isEmpty()) {
-        QTreeWidgetItem* item = pending.takeFirst();
-        for (int c = 0; c < item->childCount(); ++c)
-            pending.append(item->child(c));
-        if (tree->DataOf(item)->kind != kind)
-            continue;
-        tree->setCurrentItem(item);
+    guitest::SelectEachTreeItem(tree, kind, [&](QTreeWidgetItem* item) {
         const auto* list = static_cast<QTreeWidget*>(frame->rightView()->visibleList());
         if (list && list->topLevelItemCount() > most) {
             most = list->topLevelItemCount();
             best = item;
         }
-    }
+        return false;
+    });
     tree->expandAll();
     tree->setCurrentItem(best);
 }

@@ -134,8 +134,8 @@ QStringList Program::messageTexts() const {
     return texts;
 }
 
-QTreeWidgetItem* ShowTreeItem(CWspTreeView* tree, TreeItemKind kind, int minRows,
-                              const QTreeWidget* list) {
+QTreeWidgetItem* SelectEachTreeItem(CWspTreeView* tree, TreeItemKind kind,
+                                    const std::function<bool(QTreeWidgetItem*)>& stop) {
     QList<QTreeWidgetItem*> pending;
     for (int i = 0; i < tree->topLevelItemCount(); ++i)
         pending.append(tree->topLevelItem(i));
@@ -146,10 +146,17 @@ QTreeWidgetItem* ShowTreeItem(CWspTreeView* tree, TreeItemKind kind, int minRows
         if (tree->DataOf(item)->kind != kind)
             continue;
         tree->setCurrentItem(item);
-        if (!list || list->topLevelItemCount() >= minRows)
+        if (stop(item))
             return item;
     }
     return nullptr;
+}
+
+QTreeWidgetItem* ShowTreeItem(CWspTreeView* tree, TreeItemKind kind, int minRows,
+                              const QTreeWidget* list) {
+    return SelectEachTreeItem(tree, kind, [&](QTreeWidgetItem*) {
+        return !list || list->topLevelItemCount() >= minRows;
+    });
 }
 
 bool Program::NewWorkspace(const QString& biosFile) {

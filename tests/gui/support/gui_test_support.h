@@ -25,6 +25,11 @@ void WhenModal(std::function<void(QWidget*)> act);
 // Runs `act` on the next modal dialog whose object name is `name`, while another may still be up.
 void WhenModalNamed(const QString& name, std::function<void(QWidget*)> act);
 
+// Selects each tree item of `kind` in turn, in tree order, until `stop` says so; returns the
+// item it stopped at, or null when it went through them all.
+QTreeWidgetItem* SelectEachTreeItem(CWspTreeView* tree, TreeItemKind kind,
+                                    const std::function<bool(QTreeWidgetItem*)>& stop);
+
 // Selects the first item of `kind` in the workspace tree (breadth first) after which `list`
 // shows at least `minRows` rows; null when none does.
 QTreeWidgetItem* ShowTreeItem(CWspTreeView* tree, TreeItemKind kind, int minRows = 0,
