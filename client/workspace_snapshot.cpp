@@ -331,30 +331,8 @@ HRESULT ReadWorkspaceFile(IServer* server, const std::string& file, WorkspaceSna
     return ReadAndClose(server, workspace.get(), snapshot);
 }
 
-namespace {
-
-// Small letters for the code points that Windows-1252 text can hold.
-char16_t FoldChar(char16_t c) {
-    if ((c >= u'A' && c <= u'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7))
-        return static_cast<char16_t>(c + 0x20);
-    switch (c) {
-    case 0x160:
-    case 0x152:
-    case 0x17D:
-        return static_cast<char16_t>(c + 1);
-    case 0x178:
-        return 0xFF;
-    }
-    return c;
-}
-
-} // namespace
-
 std::u16string FoldCase(std::u16string_view text) {
-    std::u16string folded(text);
-    for (char16_t& c : folded)
-        c = FoldChar(c);
-    return folded;
+    return cvk::text::FoldCase(text);
 }
 
 std::u16string FoldCase(const std::string& utf8) {

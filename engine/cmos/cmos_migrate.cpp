@@ -2,6 +2,7 @@
 #include "engine/cmos/cmos.h"
 
 #include "platform/com/errorinfo.h"
+#include "platform/text/codepage.h"
 
 #include <map>
 #include <string>
@@ -11,28 +12,6 @@
 
 namespace cvk {
 namespace {
-
-// Small letters for the code points that Windows-1252 text can hold.
-char16_t LowerChar(char16_t c) {
-    if ((c >= u'A' && c <= u'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7))
-        return static_cast<char16_t>(c + 0x20);
-    switch (c) {
-    case 0x160:
-    case 0x152:
-    case 0x17D:
-        return static_cast<char16_t>(c + 1);
-    case 0x178:
-        return 0xFF;
-    }
-    return c;
-}
-
-std::u16string Lower(std::u16string_view text) {
-    std::u16string lower(text);
-    for (char16_t& c : lower)
-        c = LowerChar(c);
-    return lower;
-}
 
 // The old tree, indexed so that each counterpart is found in constant or logarithmic time; each
 // index keeps the setting that the search from the root would find first.
@@ -95,12 +74,13 @@ ChoiceComparison CompareChoices(const SettingNode& fresh, const SettingNode& old
         return result;
     std::unordered_set<std::u16string> newNames;
     for (const ComPtr<ChoiceNode>& choice : newChoices.Items())
-        newNames.insert(Lower(choice->Name().view()));
+        newNames.insert(text::FoldCase(choice->Name().view()));
     result.sameSet = newChoices.Size() == oldChoices.Size();
     for (const ComPtr<ChoiceNode>& choice : oldChoices.Items())
-        if (!newNames.count(Lower(choice->Name().view())))
+        if (!newNames.count(text::FoldCase(choice->Name().view())))
             result.sameSet = false;
-    result.currentFound = oldCurrent && newNames.count(Lower(oldCurrent->Name().view())) > 0;
+    result.currentFound =
+        oldCurrent && newNames.count(text::FoldCase(oldCurrent->Name().view())) > 0;
     return result;
 }
 

@@ -151,4 +151,29 @@ std::u16string Utf8ToUtf16(std::string_view text) {
     return out;
 }
 
+namespace {
+
+char16_t FoldChar(char16_t c) {
+    if ((c >= u'A' && c <= u'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7))
+        return static_cast<char16_t>(c + 0x20);
+    switch (c) {
+    case 0x160: // Š Œ Ž
+    case 0x152:
+    case 0x17D:
+        return static_cast<char16_t>(c + 1);
+    case 0x178: // Ÿ
+        return 0xFF;
+    }
+    return c;
+}
+
+} // namespace
+
+std::u16string FoldCase(std::u16string_view text) {
+    std::u16string folded(text);
+    for (char16_t& c : folded)
+        c = FoldChar(c);
+    return folded;
+}
+
 } // namespace cvk::text

@@ -18,4 +18,8 @@ std::string EncodeWindows1252(std::u16string_view text);
 std::string Utf16ToUtf8(std::u16string_view text);
 std::u16string Utf8ToUtf16(std::string_view text);
 
+// Letter case folded as the engine folds Windows-1252 text when it compares names: the capital
+// letters the code page holds become small ones; everything else stays.
+std::u16string FoldCase(std::u16string_view text);
+
 } // namespace cvk::text

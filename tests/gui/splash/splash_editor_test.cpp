@@ -1,6 +1,7 @@
 // Window tests of the splash-screen editor on a workspace with a logo module: canvas sizes,
 // the size refusal, badge corners as stored, the leave question, the custom position, store
 // failures, the picture chooser, and the same numbers as the command line.
+#include "gui/common/engine_call.h"
 #include "gui/common/strings.h"
 #include "gui/document/cvk_doc.h"
 #include "gui/shell/main_frame.h"
@@ -39,18 +40,6 @@ const QByteArray kModules = R"({
 const QString kTooLarge =
     QStringLiteral("Unable to open the selected JPG.  Verify that the size of the image does not "
                    "exceed the resolution requirements.");
-
-LONG LogoLong(IFlexLogoModule* logo, HRESULT (IFlexLogoModule::*getter)(LONG*)) {
-    LONG value = -1;
-    (logo->*getter)(&value);
-    return value;
-}
-
-QString ImageName(IFlexLogoModule* logo) {
-    cvk::Bstr name;
-    logo->get_ImageName(name.put());
-    return QString::fromStdU16String(std::u16string(name.view()));
-}
 
 class Fixture {
 public:
@@ -151,11 +140,9 @@ private Q_SLOTS:
         editor->action("actionUpdate")->trigger();
         QVERIFY(program.messages.empty());
         QVERIFY(!editor->isChanged());
-        QCOMPARE(LogoLong(f.logo.get(), &IFlexLogoModule::get_BadgeLocX), stored.x());
-        QCOMPARE(LogoLong(f.logo.get(), &IFlexLogoModule::get_BadgeLocY), stored.y());
-        VARIANT_BOOL shown = VARIANT_FALSE;
-        f.logo->get_DisplayBadge(&shown);
-        QVERIFY(shown != VARIANT_FALSE);
+        QCOMPARE(GetLong(f.logo.get(), &IFlexLogoModule::get_BadgeLocX), stored.x());
+        QCOMPARE(GetLong(f.logo.get(), &IFlexLogoModule::get_BadgeLocY), stored.y());
+        QVERIFY(GetBool(f.logo.get(), &IFlexLogoModule::get_DisplayBadge));
     }
 
     void leavingAsksOnlyAfterAChange() {
@@ -178,9 +165,7 @@ private Q_SLOTS:
                      QStringLiteral("Do you want to save the changes to the BIOS splash screen?")));
         QCOMPARE(program.messages.front().buttons, QMessageBox::Yes | QMessageBox::No);
         QVERIFY(!editor->isVisible());
-        VARIANT_BOOL shown = VARIANT_TRUE;
-        f.logo->get_DisplayBadge(&shown);
-        QCOMPARE(shown, VARIANT_FALSE);
+        QVERIFY(!GetBool(f.logo.get(), &IFlexLogoModule::get_DisplayBadge));
     }
 
     void hiddenBadgeStoresDisplayOffAndKeepsThePosition() {
@@ -190,11 +175,9 @@ private Q_SLOTS:
         auto editor = f.Editor();
         QVERIFY(editor->OpenPicture(f.Picture(800, 600, QStringLiteral("bmp"))));
         QVERIFY(editor->Store());
-        VARIANT_BOOL shown = VARIANT_TRUE;
-        f.logo->get_DisplayBadge(&shown);
-        QCOMPARE(shown, VARIANT_FALSE);
-        QCOMPARE(LogoLong(f.logo.get(), &IFlexLogoModule::get_BadgeLocX), 20);
-        QCOMPARE(LogoLong(f.logo.get(), &IFlexLogoModule::get_BadgeLocY), 30);
+        QVERIFY(!GetBool(f.logo.get(), &IFlexLogoModule::get_DisplayBadge));
+        QCOMPARE(GetLong(f.logo.get(), &IFlexLogoModule::get_BadgeLocX), 20);
+        QCOMPARE(GetLong(f.logo.get(), &IFlexLogoModule::get_BadgeLocY), 30);
     }
 
     void refusedPictureKeepsThePreviousOne() {
@@ -215,10 +198,9 @@ private Q_SLOTS:
         QVERIFY(editor->isChanged());
         QCOMPARE(editor->imagePath(), refused);
         QCOMPARE(editor->canvas()->size(), QSize(800, 600));
-        QCOMPARE(ImageName(f.logo.get()), good);
-        VARIANT_BOOL data = VARIANT_FALSE;
-        guitest::ModuleOf(f.flex.get(), 5)->get_ContainsUserData(&data);
-        QVERIFY(data != VARIANT_FALSE);
+        QCOMPARE(GetText(f.logo.get(), &IFlexLogoModule::get_ImageName), good);
+        QVERIFY(
+            GetBool(guitest::ModuleOf(f.flex.get(), 5).get(), &IFlexModule::get_ContainsUserData));
     }
 
     void positionBeyondTheLimitIsAnInvalidImage() {
@@ -362,9 +344,9 @@ private Q_SLOTS:
                         logo = module.toObject()[QStringLiteral("logo")].toObject();
                 QVERIFY2(!logo.isEmpty(), corner.name);
                 QCOMPARE(logo[QStringLiteral("badgeX")].toInt(-1),
-                         LogoLong(f.logo.get(), &IFlexLogoModule::get_BadgeLocX));
+                         GetLong(f.logo.get(), &IFlexLogoModule::get_BadgeLocX));
                 QCOMPARE(logo[QStringLiteral("badgeY")].toInt(-1),
-                         LogoLong(f.logo.get(), &IFlexLogoModule::get_BadgeLocY));
+                         GetLong(f.logo.get(), &IFlexLogoModule::get_BadgeLocY));
                 editor->close();
             }
         }
