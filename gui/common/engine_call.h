@@ -75,6 +75,15 @@ inline VARIANT_BOOL ToVariantBool(bool value) {
     return value ? VARIANT_TRUE : VARIANT_FALSE;
 }
 
+// The setting's current choice; null when it has none (its default matches none of its
+// answers), which the engine answers with a failure that is no fault of the caller.
+inline cvk::ComPtr<IChoiceNode> CurrentChoiceOf(ISettingNode* setting) {
+    cvk::ComPtr<IChoiceNode> current;
+    if (FAILED(setting->get_CurrentChoice(current.put())))
+        current.reset();
+    return current;
+}
+
 // Walks an engine list (GetFirst, then GetNext until EOL) and hands each element to `visit`.
 template <class List, class Element, class Visit>
 void ForEachInList(List* list, HRESULT (List::*first)(Element**), HRESULT (List::*next)(Element**),

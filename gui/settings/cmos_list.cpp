@@ -158,11 +158,7 @@ void CCmosList::AddRow(Row row) {
 
 void CCmosList::ShowValue(QTreeWidgetItem* item, Row& row) {
     ISettingNode* setting = row.setting.get();
-    // The engine answers a setting without a current choice with a failure, which is no fault
-    // of the list.
-    cvk::ComPtr<IChoiceNode> current;
-    if (FAILED(setting->get_CurrentChoice(current.put())))
-        current.reset();
+    const cvk::ComPtr<IChoiceNode> current = CurrentChoiceOf(setting);
     // A setting without a place in the image is not written, with or without a choice.
     row.leftOutOfIni = !current && GetLong(setting, &ISettingNode::get_BitOffset) != 0;
     QFont font = item->font(ValueColumn);

@@ -11,10 +11,7 @@ namespace {
 CmosSettingState StateOf(const cvk::ComPtr<ISettingNode>& setting) {
     CmosSettingState state;
     state.setting = setting;
-    // A setting whose default is none of its answers has no current choice: the engine answers
-    // with a failure, which is no fault of the edit.
-    if (FAILED(setting->get_CurrentChoice(state.choice.put())))
-        state.choice.reset();
+    state.choice = CurrentChoiceOf(setting.get());
     if (state.choice)
         state.choiceName = GetText(state.choice.get(), &IChoiceNode::get_Name);
     state.locked = GetBool(setting.get(), &ISettingNode::get_Locked);
