@@ -87,11 +87,11 @@ LONG ComponentsWithEdits(const WorkspaceChanges& changes) {
     return mask;
 }
 
-HRESULT ReadComponentsWithEdits(IWorkspace* workspace, IServer* asideServer, LONG* mask) {
+HRESULT ReadComponentsWithEdits(IWorkspace* workspace, LONG* mask) {
     *mask = 0;
     WorkspaceSnapshot current, defaults;
     CVK_RETURN_IF_FAILED(ReadWorkspace(workspace, &current));
-    CVK_RETURN_IF_FAILED(ReadFreshWorkspace(asideServer, current.mapFile, current.mask, &defaults));
+    CVK_RETURN_IF_FAILED(ReadFreshWorkspaceAside(current.mapFile, current.mask, &defaults));
     *mask = ComponentsWithEdits(ListChanges(current, defaults));
     return S_OK;
 }

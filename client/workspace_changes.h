@@ -32,10 +32,9 @@ bool IsChanged(const CmosSetting& setting);
 // values, the module selection, flash part size and logo.
 LONG ComponentsWithEdits(const WorkspaceChanges& changes);
 
-// The same for an open workspace, compared with a fresh workspace of its map file made on
-// `asideServer`: a server holds one workspace at a time, so it must not be the one that holds
-// `workspace`.
-HRESULT ReadComponentsWithEdits(IWorkspace* workspace, IServer* asideServer, LONG* mask);
+// The same for an open workspace, compared with a fresh workspace of its map file made on a
+// server of its own.
+HRESULT ReadComponentsWithEdits(IWorkspace* workspace, LONG* mask);
 
 // Compares `workspace` with `defaults`, a fresh workspace of the same map file. Both must
 // outlive the result.

@@ -319,6 +319,13 @@ HRESULT CreateServerAside(ComPtr<IServer>* server) {
                             server->put_void());
 }
 
+HRESULT ReadFreshWorkspaceAside(const std::string& mapFile, LONG mask,
+                                WorkspaceSnapshot* snapshot) {
+    ComPtr<IServer> server;
+    CVK_RETURN_IF_FAILED(CreateServerAside(&server));
+    return ReadFreshWorkspace(server.get(), mapFile, mask, snapshot);
+}
+
 HRESULT ReadMapFileAside(const std::string& mapFile, WorkspaceSnapshot* snapshot) {
     ComPtr<IServer> server;
     CVK_RETURN_IF_FAILED(CreateServerAside(&server));

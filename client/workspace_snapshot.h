@@ -114,6 +114,8 @@ HRESULT CreateServerAside(cvk::ComPtr<IServer>* server);
 // defaults a workspace of that map file is compared with.
 HRESULT ReadFreshWorkspace(IServer* server, const std::string& mapFile, LONG mask,
                            WorkspaceSnapshot* snapshot);
+// The same through a server of its own, beside the workspace the client's server holds.
+HRESULT ReadFreshWorkspaceAside(const std::string& mapFile, LONG mask, WorkspaceSnapshot* snapshot);
 
 // A workspace file opened, read and closed again; the file is not written.
 HRESULT ReadWorkspaceFile(IServer* server, const std::string& file, WorkspaceSnapshot* snapshot);

@@ -84,10 +84,8 @@ void OnExportConfiguration(CCvkDoc* doc) {
         cvkclient::WorkspaceSnapshot workspace, defaults;
         ThrowIfFailed(cvkclient::ReadWorkspace(doc->GetWorkspace().get(), &workspace));
         // The program's server holds the workspace; the defaults are read beside it.
-        cvk::ComPtr<IServer> aside;
-        ThrowIfFailed(cvkclient::CreateServerAside(&aside));
-        ThrowIfFailed(cvkclient::ReadFreshWorkspace(aside.get(), workspace.mapFile, workspace.mask,
-                                                    &defaults));
+        ThrowIfFailed(
+            cvkclient::ReadFreshWorkspaceAside(workspace.mapFile, workspace.mask, &defaults));
         const cvkclient::WorkspaceChanges changes = cvkclient::ListChanges(workspace, defaults);
         std::string text, error;
         if (!cvkedit::ExportConfiguration(workspace, changes, &text, &error)) {

@@ -48,10 +48,8 @@ QStringList ComponentNames(LONG mask) {
 // Asks before components that hold the user's edits are taken out with them; true to go on.
 // When the edits cannot be read the question is not asked: it is an aid, not a gate.
 bool ConfirmDroppedEdits(IWorkspace* workspace, LONG dropped) {
-    cvk::ComPtr<IServer> aside;
     LONG edited = 0;
-    if (FAILED(cvkclient::CreateServerAside(&aside)) ||
-        FAILED(cvkclient::ReadComponentsWithEdits(workspace, aside.get(), &edited)))
+    if (FAILED(cvkclient::ReadComponentsWithEdits(workspace, &edited)))
         return true;
     const QStringList names = ComponentNames(edited & dropped);
     if (names.isEmpty())

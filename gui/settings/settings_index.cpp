@@ -37,13 +37,6 @@ QString RootName(IWorkspace* workspace, HRESULT (IWorkspace::*part)(Tree**),
     return root ? GetText(root.get(), name) : QString();
 }
 
-// A server holds one workspace at a time: the fresh workspace is made in a server of its own.
-cvk::ComPtr<IServer> OwnServer() {
-    cvk::ComPtr<IServer> server;
-    ThrowIfFailed(cvkclient::CreateServerAside(&server));
-    return server;
-}
-
 } // namespace
 
 void CSettingsIndex::Invalidate() {
@@ -96,7 +89,7 @@ const cvkclient::WorkspaceSnapshot& CSettingsIndex::Defaults() {
     defaults_.reset();
     cvkclient::WorkspaceSnapshot fresh;
     if (mask != 0)
-        ThrowIfFailed(cvkclient::ReadFreshWorkspace(OwnServer().get(), mapFile, mask, &fresh));
+        ThrowIfFailed(cvkclient::ReadFreshWorkspaceAside(mapFile, mask, &fresh));
     defaults_ = std::move(fresh);
     defaultsMapFile_ = mapFile;
     defaultsMask_ = mask;
