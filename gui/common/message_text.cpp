@@ -10,11 +10,7 @@ void ClearEngineErrorText() {
 }
 
 QString TakeEngineErrorText() {
-    cvk::ErrorText error;
-    if (!cvk::TakeErrorText(&error))
-        return {};
-    return QString::fromUtf16(error.description.data(),
-                              static_cast<qsizetype>(error.description.size()));
+    return QString::fromStdU16String(cvk::TakeErrorDescription());
 }
 
 QString WithEngineErrorText(const QString& message) {

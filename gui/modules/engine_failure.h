@@ -2,10 +2,6 @@
 // of the failure when it gave one.
 #pragma once
 
-#include <QString>
-
-// The description of the calling thread's error information, taken from it; empty for none.
-QString TakeErrorDescription();
 // Shows the error box with the description, or "Unable to complete operation successfully."
 // when the component gave none.
 void ShowEngineFailure();

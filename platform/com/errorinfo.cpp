@@ -127,6 +127,11 @@ bool TakeErrorText(ErrorText* text) {
     return true;
 }
 
+std::u16string TakeErrorDescription() {
+    ErrorText text;
+    return TakeErrorText(&text) ? text.description : std::u16string();
+}
+
 HRESULT StatusFromException(std::u16string_view source) noexcept {
     try {
         throw;

@@ -70,6 +70,8 @@ struct ErrorText {
 };
 // Takes (and clears) the thread's error object; false when there is none.
 CVK_COM_API bool TakeErrorText(ErrorText* text);
+// The description of the thread's error object, taken from it; empty when there is none.
+CVK_COM_API std::u16string TakeErrorDescription();
 
 // Thrown inside an implementation to fail with a status and text; Boundary turns it back.
 // Exported with an out-of-line key function so that its type is one across libraries.

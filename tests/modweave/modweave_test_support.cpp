@@ -209,11 +209,4 @@ cvk::ComPtr<IModweaveLogo> EngineTest::LogoOf(IModweaveEngine* engine) {
     return logo;
 }
 
-std::u16string TakeErrorDescription() {
-    cvk::ErrorText text;
-    if (!cvk::TakeErrorText(&text))
-        return {};
-    return text.description;
-}
-
 } // namespace modweave::test

@@ -5,6 +5,7 @@
 #include "modweave/image_format.h"
 #include "modweave/modweave.h"
 #include "platform/com/com.h"
+#include "platform/com/errorinfo.h"
 
 #include <gtest/gtest.h>
 
@@ -62,7 +63,6 @@ private:
     HRESULT com_ = E_FAIL;
 };
 
-// The thread's error description after a failed call ("" when none was left).
-std::u16string TakeErrorDescription();
+using cvk::TakeErrorDescription;
 
 } // namespace modweave::test

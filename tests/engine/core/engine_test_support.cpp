@@ -126,11 +126,6 @@ HRESULT EngineTest::OpenStream(std::string_view bytes, ComPtr<IWorkspace>* works
     return Open(path, workspace);
 }
 
-std::u16string TakeErrorDescription() {
-    ErrorText text;
-    return TakeErrorText(&text) ? text.description : std::u16string();
-}
-
 std::u16string TakeErrorSource() {
     ErrorText text;
     return TakeErrorText(&text) ? text.source : std::u16string();

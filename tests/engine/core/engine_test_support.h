@@ -4,6 +4,7 @@
 
 #include "engine/include/cvkserver.h"
 #include "platform/com/com.h"
+#include "platform/com/errorinfo.h"
 #include "tests/support/server_test.h"
 #include "tools/cvkgen/map_writer.h"
 
@@ -45,8 +46,7 @@ protected:
     HRESULT OpenStream(std::string_view bytes, ComPtr<IWorkspace>* workspace);
 };
 
-// The description the failed call left for this thread ("" when none).
-std::u16string TakeErrorDescription();
+using cvk::TakeErrorDescription;
 std::u16string TakeErrorSource();
 
 // A string property read through a getter; "<failed>" when the getter fails.

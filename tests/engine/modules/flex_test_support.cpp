@@ -98,11 +98,6 @@ std::string JpegPicture(std::uint16_t width, std::uint16_t height) {
     return bytes;
 }
 
-std::u16string TakeErrorDescription() {
-    ErrorText text;
-    return TakeErrorText(&text) ? text.description : std::u16string();
-}
-
 std::string FlexTest::WriteBoard(const std::string& base, const cvkgen::Board& board) {
     const std::vector<std::uint8_t> map = cvkgen::WriteMapFile(cvkgen::BuildMapFile(board));
     WriteFile(base + ".cvk",

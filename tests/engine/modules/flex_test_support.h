@@ -4,6 +4,7 @@
 
 #include "engine/include/cvkserver.h"
 #include "platform/com/com.h"
+#include "platform/com/errorinfo.h"
 #include "tests/support/server_test.h"
 #include "tools/cvkgen/board.h"
 
@@ -32,7 +33,7 @@ cvkgen::Board TestBoard(int files = 1);
 std::string BmpPicture(std::int32_t width, std::int32_t height);
 std::string JpegPicture(std::uint16_t width, std::uint16_t height);
 
-std::u16string TakeErrorDescription();
+using cvk::TakeErrorDescription;
 
 class FlexTest : public ServerTest {
 protected:

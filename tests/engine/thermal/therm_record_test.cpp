@@ -140,7 +140,7 @@ TEST(ThermRecordTest, DamagedRecordsFailWithoutHarm) {
     ASSERT_NE(setting, std::string::npos);
     SetErrorInfo(0, nullptr);
     EXPECT_EQ(LoadInto(*MakeObject<CoTherm>(), bytes.substr(0, setting + 8)), E_FAIL);
-    EXPECT_EQ(TakeErrorDescriptionText(),
+    EXPECT_EQ(TakeErrorDescription(),
               u"The setting could not be restored from the provided stream.");
 }
 

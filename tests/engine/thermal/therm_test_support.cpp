@@ -58,9 +58,4 @@ std::string Describe(const VARIANT& value) {
     return type + text::Utf16ToUtf8(text);
 }
 
-std::u16string TakeErrorDescriptionText() {
-    ErrorText error;
-    return TakeErrorText(&error) ? error.description : u"";
-}
-
 } // namespace cvk::testing

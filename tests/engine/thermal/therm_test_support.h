@@ -2,6 +2,7 @@
 #pragma once
 
 #include "engine/thermal/co_therm.h"
+#include "platform/com/errorinfo.h"
 
 #include <string>
 #include <string_view>
@@ -22,7 +23,6 @@ std::vector<std::u16string> SettingNames(const CoThermGroup& group);
 // A value as its type and text, e.g. "R4:13.33", "I4:-5", "BSTR:FullDuty".
 std::string Describe(const VARIANT& value);
 
-// The description of the thread's error info ("" when none), taken and cleared.
-std::u16string TakeErrorDescriptionText();
+using cvk::TakeErrorDescription;
 
 } // namespace cvk::testing

@@ -28,7 +28,7 @@ protected:
     HRESULT Put(CoThermSetting& setting, const Variant& value, std::u16string* error = nullptr) {
         SetErrorInfo(0, nullptr);
         const HRESULT hr = setting.put_Value(value.get());
-        const std::u16string text = TakeErrorDescriptionText();
+        const std::u16string text = TakeErrorDescription();
         if (error)
             *error = text;
         return hr;
@@ -70,7 +70,7 @@ TEST_F(ThermTreeTest, LeafGroupsHoldTheirSettingsAndNoChildList) {
     EXPECT_EQ(has, VARIANT_FALSE);
     ComPtr<IThermGroupList> list;
     EXPECT_EQ(zoneA->get_ChildList(list.put()), E_FAIL);
-    EXPECT_EQ(TakeErrorDescriptionText(), u"No list is present.");
+    EXPECT_EQ(TakeErrorDescription(), u"No list is present.");
     ComPtr<IThermSettingList> none;
     EXPECT_EQ(ThermGroupAt(*therm_, {u"Zones"})->get_SettingList(none.put()), E_FAIL);
 }
@@ -174,7 +174,7 @@ TEST_F(ThermTreeTest, ChoiceRuleConvertsToTheChoiceType) {
 TEST_F(ThermTreeTest, MinimumAndMaximumOnlyForRangeSettings) {
     VARIANT value;
     EXPECT_EQ(SettingAt(kZoneA, u"TempDelta (Celsius)").get_ValueMin(&value), E_FAIL);
-    EXPECT_EQ(TakeErrorDescriptionText(),
+    EXPECT_EQ(TakeErrorDescription(),
               u"This setting uses choices.  Minimum and maximum values are unsupported.");
     ASSERT_EQ(SettingAt(kZoneA, u"TempLow (Celsius)").get_ValueMin(&value), S_OK);
     EXPECT_EQ(Describe(value), "I4:-125");
@@ -185,34 +185,33 @@ TEST_F(ThermTreeTest, MinimumAndMaximumOnlyForRangeSettings) {
 
     ComPtr<IThermChoiceList> choices;
     EXPECT_EQ(SettingAt(kZoneA, u"TempLow (Celsius)").GetChoices(choices.put()), E_FAIL);
-    EXPECT_EQ(TakeErrorDescriptionText(),
+    EXPECT_EQ(TakeErrorDescription(),
               u"This setting does not have a list of settings to choose from.");
 }
 
 TEST_F(ThermTreeTest, NullPointersAndEmptyFieldsSetTheirTexts) {
     CoThermSetting& setting = SettingAt(kZoneA, u"TempLow (Celsius)");
     EXPECT_EQ(setting.get_Value(nullptr), E_POINTER);
-    EXPECT_EQ(TakeErrorDescriptionText(), u"An invalid pointer has been provided.");
+    EXPECT_EQ(TakeErrorDescription(), u"An invalid pointer has been provided.");
     EXPECT_EQ(setting.HasChoices(nullptr), E_FAIL);
     EXPECT_EQ(therm_->get_DataTree(nullptr), E_POINTER);
-    EXPECT_EQ(TakeErrorDescriptionText(), u"An invalid pointer was provided to the method.");
+    EXPECT_EQ(TakeErrorDescription(), u"An invalid pointer was provided to the method.");
     EXPECT_EQ(setting.Choices(), nullptr);
 
     CoThermChoice& choice = SettingAt(kFanEF, u"Mapping").Choices()->At(0);
     EXPECT_EQ(choice.get_tag(nullptr), E_POINTER);
-    EXPECT_EQ(TakeErrorDescriptionText(),
-              u"An invalid pointer has been provided to CCoThermChoice");
+    EXPECT_EQ(TakeErrorDescription(), u"An invalid pointer has been provided to CCoThermChoice");
 
     auto bare = MakeObject<CoThermSetting>();
     Bstr text;
     EXPECT_EQ(bare->get_Name(text.put()), E_FAIL);
-    EXPECT_EQ(TakeErrorDescriptionText(), u"No name has been provided for this setting.");
+    EXPECT_EQ(TakeErrorDescription(), u"No name has been provided for this setting.");
     EXPECT_EQ(bare->get_Description(text.put()), E_FAIL);
-    EXPECT_EQ(TakeErrorDescriptionText(), u"No description has been provided for this setting.");
+    EXPECT_EQ(TakeErrorDescription(), u"No description has been provided for this setting.");
     auto unset = MakeObject<CoThermChoice>();
     VARIANT value;
     EXPECT_EQ(unset->get_Value(&value), E_FAIL);
-    EXPECT_EQ(TakeErrorDescriptionText(), u"The choice's value has not been set.");
+    EXPECT_EQ(TakeErrorDescription(), u"The choice's value has not been set.");
 }
 
 TEST_F(ThermTreeTest, ListWalkEndsWithEolThenFails) {
@@ -234,9 +233,9 @@ TEST_F(ThermTreeTest, ListWalkEndsWithEolThenFails) {
     EXPECT_EQ(tags, (std::vector<LONG>{12200, 12300}));
     EXPECT_EQ(setting.get(), nullptr);
     EXPECT_EQ(list->GetNext(setting.put()), E_FAIL);
-    EXPECT_EQ(TakeErrorDescriptionText(), u"The end of the list has already been reached.");
+    EXPECT_EQ(TakeErrorDescription(), u"The end of the list has already been reached.");
     EXPECT_EQ(list->get_Count(nullptr), E_POINTER);
-    EXPECT_EQ(TakeErrorDescriptionText(), u"An invalid pointer has been provided");
+    EXPECT_EQ(TakeErrorDescription(), u"An invalid pointer has been provided");
 
     auto empty = MakeObject<CoThermGroupList>();
     ComPtr<IThermGroup> group;
@@ -260,7 +259,7 @@ TEST_F(ThermTreeTest, AppendRefusesTheSameObjectTwice) {
     list->get_EOL(&eol);
     EXPECT_EQ(eol, VARIANT_FALSE);
     EXPECT_EQ(list->Append(first.get()), E_FAIL);
-    EXPECT_EQ(TakeErrorDescriptionText(), u"A duplicate choice is already in the list.");
+    EXPECT_EQ(TakeErrorDescription(), u"A duplicate choice is already in the list.");
     EXPECT_EQ(list->Append(twin.get()), S_OK);
     EXPECT_EQ(list->Size(), 2u);
     EXPECT_EQ(list->Append(nullptr), E_POINTER);
@@ -269,7 +268,7 @@ TEST_F(ThermTreeTest, AppendRefusesTheSameObjectTwice) {
     auto group = MakeObject<CoThermGroup>();
     groups->Append(group.get());
     EXPECT_EQ(groups->Append(group.get()), E_FAIL);
-    EXPECT_EQ(TakeErrorDescriptionText(), u"A duplicate group is already in the list.");
+    EXPECT_EQ(TakeErrorDescription(), u"A duplicate group is already in the list.");
 }
 
 TEST_F(ThermTreeTest, RestoreDefaultsReturnsEveryValueAndMarksTheChange) {
